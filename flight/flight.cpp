@@ -1,0 +1,6 @@
+// Camera flight.
+#include "flight/flight.h"
+
+void displayFlight() {}
+void stepFlightPath() {}
+void flightSpecialKeys(int, int, int) {}
