@@ -1,0 +1,4 @@
+// Scene geometry.
+#include "scene_files.h"
+
+void makeSceneFiles(const std::string&) {}
