@@ -1,13 +1,25 @@
 #!/bin/bash
 # Installs what is missing, builds Mirtal with warnings as errors, and runs
 # every test headless: unit tests, GL tests on Mesa under a private Xvfb, and
-# end-to-end tests of the real binary.
+# end-to-end tests of the real binary. Then the same suite again in a build
+# with AddressSanitizer and UndefinedBehaviorSanitizer.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
+
+echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRTAL_WERROR=ON > /dev/null
 cmake --build build -j"$jobs"
 tests/with_xvfb.sh ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
+cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMIRTAL_WERROR=ON \
+      -DMIRTAL_SANITIZE=ON > /dev/null
+cmake --build build-sanitize -j"$jobs"
+# Mesa's driver keeps its allocations until exit and is unloaded before the
+# leak report, so leaks are checked separately, on the program's own code.
+ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
+    tests/with_xvfb.sh ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
