@@ -2,11 +2,11 @@
 // display list quadListBase. Entry point: loadQuadModel().
 #pragma once
 
-// Reserves the four scene display-list names and compiles the quads of the
-// file into quadListBase.
-void loadQuadModel(const char* fileName);
+#include "scene/face_normal.h"
 
-// Unit normal of the triangle points[0..2], points[3..5], points[6..8].
-void faceNormal(const float points[9], float normal[3]);
-// Scales v to unit length in place; a zero vector stays zero, silently.
-void normalizeTriple(float v[3]);
+// Reserves the four scene display-list names (quadListBase and the three
+// after it) and compiles the quads of the file into quadListBase: per quad
+// its texture binding, one normal from vertices 1 to 3, and its four
+// vertices with their texture pairs. A file that cannot be opened leaves the
+// list empty. Needs the current GL context; runs before the terrain and sky.
+void loadQuadModel(const char* fileName);

@@ -1,15 +1,143 @@
-// Terrain loader.
+// Terrain list: raw textures and the GL step after the patch file has been
+// read (scene/terrain_file.cpp). Entry points: loadTerrainPatches(),
+// readRawTexture().
 #include "scene/terrain.h"
 
 #include "app/state.h"
+#include "scene/terrain_file.h"
 
 #include <GL/gl.h>
 
-void loadTerrainPatches(const char*)
+#include <cstdio>
+#include <cstdlib>
+#include <vector>
+
+namespace {
+
+constexpr GLsizei RawImageSide = 256;  // texels, square
+
+// Evaluator domain of the vertex map and its grid: 15 steps of 2 units in u
+// and in v over [0, 30] x [0, 30].
+constexpr GLfloat PatchDomainEnd = 30;
+constexpr GLint PatchGridSteps = 15;
+
+// (s, t) at (u, v) = (0, 0), (1, 0), (0, 1), (1, 1) of a linear map over
+// [0, 1]^2. The grid runs to 30, so the map is extended: s = 0.1 v and
+// t = 0.1 u, and the image repeats three times across a patch.
+constexpr GLfloat terrainTexCoordMap[8] = {0, 0, 0, 0.1f, 0.1f, 0, 0.1f, 0.1f};
+
+const RawTextureEntry* rawTextureOfKind(int kind)
+{
+    for (const RawTextureEntry& entry : RawTextureTable)
+        if (entry.kind == kind)
+            return &entry;
+    return nullptr;
+}
+
+// Gives textureId the present content of rawImageBuffer. Runs outside any
+// display list, once per texture object.
+void uploadRawImage(TextureId textureId)
+{
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureId));
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, RawImageSide, RawImageSide, 0, GL_RGB,
+                 GL_UNSIGNED_BYTE, rawImageBuffer);
+}
+
+// The texture object of each patch, in file order. Reads each raw file the
+// first time its kind appears and uploads it; a patch of another kind takes
+// the image the buffer holds at that point.
+std::vector<TextureId> prepareRawTextures(const std::vector<TerrainPatch>& patches)
+{
+    GLint previousBinding = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousBinding);
+
+    std::vector<TextureId> textures;
+    textures.reserve(patches.size());
+    std::vector<TextureId> uploaded;
+    TextureId heldImage = 0;  // the object that holds the buffer's content, 0 for none yet
+    for (const TerrainPatch& patch : patches) {
+        if (const RawTextureEntry* entry = rawTextureOfKind(patch.kind)) {
+            bool known = false;
+            for (TextureId id : uploaded)
+                known = known || id == entry->textureId;
+            if (!known) {
+                readRawTexture(entry->fileName);
+                uploadRawImage(entry->textureId);
+                uploaded.push_back(entry->textureId);
+            }
+            heldImage = entry->textureId;
+        } else if (heldImage == 0) {
+            uploadRawImage(HeldRawImageTextureId);
+            heldImage = HeldRawImageTextureId;
+        }
+        textures.push_back(heldImage);
+    }
+
+    // Start-up goes on with the binding it had.
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(previousBinding));
+    return textures;
+}
+
+void emitPatch(const TerrainPatch& patch, TextureId texture)
+{
+    // Control point (i, j) of the map, i along u and j along v, is P[j][i]:
+    // a u step is one point (3 floats), a v step one row (9 floats).
+    glMap2f(GL_MAP2_VERTEX_3, 0, PatchDomainEnd, 3, 3, 0, PatchDomainEnd, 9, 3,
+            patch.controlPoints);
+    glEnable(GL_MAP2_VERTEX_3);
+    glEnable(GL_AUTO_NORMAL);
+    glEnable(GL_NORMALIZE);
+    glMapGrid2f(PatchGridSteps, 0, PatchDomainEnd, PatchGridSteps, 0, PatchDomainEnd);
+    glColor3f(float(patch.kind), float(patch.green), float(patch.blue));
+    glMap2f(GL_MAP2_TEXTURE_COORD_2, 0, 1, 2, 2, 0, 1, 4, 2, terrainTexCoordMap);
+    glEnable(GL_MAP2_TEXTURE_COORD_2);
+    glHint(GL_PERSPECTIVE_CORRECTION_HINT, GL_NICEST);
+    // The image was uploaded at start-up; the list only binds it.
+    glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(texture));
+    glEvalMesh2(GL_FILL, 0, PatchGridSteps, 0, PatchGridSteps);
+    glEnable(GL_AUTO_NORMAL);
+}
+
+} // namespace
+
+void loadTerrainPatches(const char* fileName)
 {
     terrainList = quadListBase + 1;
+
+    std::vector<TerrainPatch> patches;
+    const bool opened = readTerrainFile(fileName, patches);
+    // Texture uploads cannot be made while a list is being compiled (they
+    // would be compiled too and repeated at every call), so they come first.
+    const std::vector<TextureId> textures = prepareRawTextures(patches);
+
     glNewList(terrainList, GL_COMPILE);
+    if (opened) {
+        // The patches' control grids wind clockwise.
+        glFrontFace(GL_CW);
+        for (std::size_t i = 0; i < patches.size(); ++i)
+            emitPatch(patches[i], textures[i]);
+        glFrontFace(GL_CCW);
+    }
     glEndList();
 }
 
-void readRawTexture(const char*) {}
+void readRawTexture(const char* fileName)
+{
+    std::FILE* file = std::fopen(fileName, "rb");
+    bool readable = file != nullptr;
+    if (file) {
+        // A shorter file fills only the beginning; the rest keeps its bytes.
+        // A directory opens on some systems but fails its first read.
+        std::fread(rawImageBuffer, 1, RawImageBytes, file);
+        readable = !std::ferror(file);
+        std::fclose(file);
+    }
+    if (!readable) {
+        std::fprintf(stderr, "%s: cannot read the raw texture\n", fileName);
+        std::fputs("Erro no fichero\n", stdout);
+        std::fflush(stdout);
+        std::exit(1);
+    }
+}

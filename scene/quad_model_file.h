@@ -1,0 +1,31 @@
+// The quad model file ("data_textura.geo") read into plain data, with no GL:
+// a record count N, then N records of a label, a texture id, four vertices
+// (model space, y up) and four texture pairs, pair k belonging to vertex k.
+// Entry points: parseQuadModel(), readQuadModelFile().
+#pragma once
+
+#include <iosfwd>
+#include <string>
+#include <vector>
+
+// One textured quad as read. Numbers are read as doubles and kept as the
+// floats that go to the GL.
+struct QuadRecord {
+    int texture = 0;              // TextureId to bind, 2001..2017 in the default scene
+    float vertices[4][3] = {};    // x, y, z of vertices 1..4, model units
+    float texCoords[4][2] = {};   // s, t of vertices 1..4
+};
+
+// Reads the whole model from in, tokens separated by any white space, numbers
+// in the C locale. Records are read while their index is below N (so N = 2.5
+// reads three). Reading stops at the first token that is missing or does not
+// parse: the records read in full are kept, and one message naming fileName
+// and the record goes to standard error. Labels of any length are skipped.
+std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName);
+
+// The same on the bytes of a whole file held in memory.
+std::vector<QuadRecord> parseQuadModel(const std::string& text, const char* fileName);
+
+// Opens fileName as text and parses it into quads. A file that cannot be
+// opened gives false and no quads, with no message.
+bool readQuadModelFile(const char* fileName, std::vector<QuadRecord>& quads);
