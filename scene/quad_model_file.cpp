@@ -20,6 +20,16 @@ std::string describeFailure(const std::istream& in, const std::string& field)
     return "a token does not read as " + field;
 }
 
+// "no complete record comes before it", "1 complete record before it is
+// kept", "2 complete records before it are kept": the end of a message.
+std::string keptPhrase(unsigned long long count, const char* what)
+{
+    if (count == 0)
+        return std::string("no complete ") + what + " comes before it";
+    return std::to_string(count) + " complete " + what + (count == 1 ? "" : "s") +
+           " before it " + (count == 1 ? "is" : "are") + " kept";
+}
+
 bool readFloat(std::istream& in, float& target)
 {
     double value = 0;
@@ -82,8 +92,8 @@ std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName)
         std::string failedField;
         if (!readRecord(in, quad, failedField)) {
             std::cerr << fileName << ": quad record " << (i + 1) << " of " << count << ": "
-                      << describeFailure(in, failedField) << "; the " << i
-                      << " complete records before it are kept\n";
+                      << describeFailure(in, failedField) << "; " << keptPhrase(i, "record")
+                      << "\n";
             break;
         }
         quads.push_back(quad);

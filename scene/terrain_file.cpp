@@ -18,6 +18,16 @@ std::string describeFailure(const std::istream& in, const std::string& field)
     return "a token does not read as " + field;
 }
 
+// "no complete record comes before it", "1 complete record before it is
+// kept", "2 complete records before it are kept": the end of a message.
+std::string keptPhrase(unsigned long long count, const char* what)
+{
+    if (count == 0)
+        return std::string("no complete ") + what + " comes before it";
+    return std::to_string(count) + " complete " + what + (count == 1 ? "" : "es") +
+           " before it " + (count == 1 ? "is" : "are") + " kept";
+}
+
 enum class RecordResult { Patch, Terminator, Failed };
 
 // Reads one record. The terminator is known by its kind alone: its other
@@ -85,10 +95,9 @@ std::vector<TerrainPatch> parseTerrainPatches(std::istream& in, const char* file
         case RecordResult::Terminator:
             return patches;
         case RecordResult::Failed:
-            std::cerr << fileName << ": patch record " << record << ": "
-                      << describeFailure(in, failedField)
-                      << ", before the terminator record of kind " << TerrainTerminatorKind
-                      << "; the " << patches.size() << " complete patches before it are kept\n";
+            std::cerr << fileName << ": patch record " << record << " (before any terminator of kind "
+                      << TerrainTerminatorKind << "): " << describeFailure(in, failedField) << "; "
+                      << keptPhrase(patches.size(), "patch") << "\n";
             return patches;
         }
     }
