@@ -116,6 +116,17 @@ int main(int argc, char** argv)
         glutDisplayFunc([] {});
         glutMainLoopEvent();
 
+        // The first load costs more than later ones; this tells how much of
+        // that is the driver's first texture of the process.
+        const auto warmUp = std::chrono::steady_clock::now();
+        PixelRGB texel;
+        Pixmap one;
+        one.pixels = &texel;
+        one.rowCount = one.columnCount = 1;
+        one.uploadAsTexture(1);
+        glFinish();
+        report("first upload of the process (1 x 1)", {millisecondsSince(warmUp)});
+
         std::cout.rdbuf(&sink);
         std::vector<double> firstTime, loadTimes;
         for (int round = 0; round <= Rounds; ++round) {
