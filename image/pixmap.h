@@ -28,7 +28,8 @@ public:
     std::int32_t columnCount = 0;  // width
 
     // Reads a 24-bit uncompressed BMP file; 1 on success, 0 on failure, with
-    // the reader's messages on standard output.
+    // the reader's messages on standard output. The decoding itself, on any
+    // stream or bytes in memory, is readBmp (image/bmp_reader.h).
     int loadBmp(const std::string& fileName);
 
     // Binds textureId and gives it this picture as its level-0 image.
