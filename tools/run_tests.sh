@@ -2,7 +2,8 @@
 # Installs what is missing, builds Mirtal with warnings as errors, and runs
 # every test headless: unit tests, GL tests on Mesa under a private Xvfb, and
 # end-to-end tests of the real binary. Then the same suite again in a build
-# with AddressSanitizer and UndefinedBehaviorSanitizer.
+# with AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
+# the fuzzers of the three file readers.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -23,3 +24,6 @@ cmake --build build-sanitize -j"$jobs"
 # leak report, so leaks are checked separately, on the program's own code.
 ASAN_OPTIONS=detect_leaks=0:abort_on_error=0 UBSAN_OPTIONS=print_stacktrace=1 \
     tests/with_xvfb.sh ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+
+echo "== fuzz the file readers =="
+bash tools/run_fuzzers.sh 20
