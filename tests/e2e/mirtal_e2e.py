@@ -171,3 +171,150 @@ class Checks:
         passed = self.count - len(self.failures)
         print(f"{self.name}: {passed} passed, {len(self.failures)} failed")
         sys.exit(1 if self.failures else 0)
+
+
+# --- Pictures that settle, pointer and pop-up menus -------------------------
+
+def raw_window_bytes(window):
+    """The window's pixels as xwd writes them: cheap to take and to compare."""
+    return subprocess.run(["xwd", "-silent", "-id", window],
+                          capture_output=True, timeout=20, check=True).stdout
+
+
+def try_screenshot(app, attempts=20):
+    """A screenshot, retried while the window is being remapped or redrawn."""
+    last_error = None
+    for _ in range(attempts):
+        try:
+            return app.screenshot()
+        except (subprocess.SubprocessError, RuntimeError, struct.error) as error:
+            last_error = error
+            time.sleep(0.1)
+    raise RuntimeError(f"no screenshot: {last_error}")
+
+
+def wait_for_first_frame(app, timeout=20):
+    """Waits until the window shows more than one colour (a drawn frame), or
+    returns whatever it shows when the time is up."""
+    deadline = time.time() + timeout
+    picture = try_screenshot(app)
+    while time.time() < deadline and len(picture.distinct_colours()) < 2:
+        time.sleep(0.2)
+        picture = try_screenshot(app)
+    return picture
+
+
+def wait_for_change(app, reference, share=0.02, timeout=10, threshold=24):
+    """Screenshots until one differs from reference in more than share of its
+    pixels; returns the last one taken."""
+    deadline = time.time() + timeout
+    picture = try_screenshot(app)
+    while time.time() < deadline and picture.share_differing(reference, threshold) <= share:
+        time.sleep(0.1)
+        picture = try_screenshot(app)
+    return picture
+
+
+def wait_for_still(app, rounds=3, timeout=30):
+    """Raw window contents once they stay the same over rounds successive
+    looks; None if they never settle in time."""
+    deadline = time.time() + timeout
+    previous = raw_window_bytes(app.window)
+    same = 0
+    while time.time() < deadline:
+        time.sleep(0.15)
+        current = raw_window_bytes(app.window)
+        same = same + 1 if current == previous else 0
+        if same >= rounds:
+            return current
+        previous = current
+    return None
+
+
+def window_geometry(window):
+    """(x, y, width, height) of a window on the screen."""
+    fields = {}
+    for line in run("xdotool", "getwindowgeometry", "--shell", window).splitlines():
+        key, _, value = line.partition("=")
+        fields[key.strip()] = value.strip()
+    return (int(fields["X"]), int(fields["Y"]), int(fields["WIDTH"]), int(fields["HEIGHT"]))
+
+
+def move_pointer(x, y):
+    run("xdotool", "mousemove", "--sync", str(x), str(y))
+
+
+def visible_menus():
+    """Geometry of every freeglut menu window on the screen, left to right."""
+    found = subprocess.run(["xdotool", "search", "--onlyvisible", "--name", "freeglut menu"],
+                           capture_output=True, text=True)
+    menus = []
+    for window in found.stdout.split():
+        try:
+            menus.append(window_geometry(window))
+        except RuntimeError:
+            pass  # unmapped meanwhile
+    return sorted(menus)
+
+
+def wait_for_menus(count, timeout=10):
+    """Waits until exactly count menu windows are visible; returns them."""
+    deadline = time.time() + timeout
+    menus = visible_menus()
+    while time.time() < deadline and len(menus) != count:
+        time.sleep(0.1)
+        menus = visible_menus()
+    return menus
+
+
+MENU_BORDER = 2        # freeglut's border round the entries, pixels
+MENU_ENTRY_HEIGHT = 25  # one entry in the default Helvetica 18 font
+
+
+def menu_entry_count(menu):
+    return (menu[3] - 2 * MENU_BORDER) // MENU_ENTRY_HEIGHT
+
+
+def menu_entry_point(menu, index):
+    """The middle of entry index (0 first) of a menu, in screen pixels."""
+    x, y, width, _ = menu
+    return (x + width // 2, y + MENU_BORDER + index * MENU_ENTRY_HEIGHT + MENU_ENTRY_HEIGHT // 2)
+
+
+def open_main_menu(app):
+    """Right-clicks the middle of the Mirtal window; returns the main menu's
+    geometry, or None if no menu opened."""
+    x, y, width, height = window_geometry(app.window)
+    move_pointer(x + width // 2, y + height // 2)
+    run("xdotool", "click", "3")
+    menus = wait_for_menus(1)
+    return menus[0] if len(menus) == 1 else None
+
+
+def choose_main_menu_entry(app, index):
+    """Opens the main menu and clicks its entry index (0 first); True if the
+    menu opened and closed again."""
+    menu = open_main_menu(app)
+    if menu is None:
+        return False
+    move_pointer(*menu_entry_point(menu, index))
+    run("xdotool", "click", "1")
+    return wait_for_menus(0) == []
+
+
+def share_unlike(a, b, ratio=0.6, slack=24):
+    """Share of pixels that no change of lighting explains: a channel differs
+    by more than slack levels and the darker value is below ratio times the
+    brighter. The scene's lighting scales each texel by a factor between
+    about 0.7 and 1 (emission and ambient, plus the diffuse light of the
+    moving sun), so two pictures of one view stay alike under this measure
+    while the sun moves; other views are unlike in much of the picture."""
+    unlike = 0
+    for row_a, row_b in zip(a.rows, b.rows):
+        for pa, pb in zip(row_a, row_b):
+            for ca, cb in zip(pa, pb):
+                low, high = (ca, cb) if ca < cb else (cb, ca)
+                if high - low > slack and low < ratio * high:
+                    unlike += 1
+                    break
+    return unlike / float(a.width * a.height)
