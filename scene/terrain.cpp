@@ -35,12 +35,14 @@ const RawTextureEntry* rawTextureOfKind(int kind)
 }
 
 // Gives textureId the present content of rawImageBuffer. Runs outside any
-// display list, once per texture object.
+// display list, once per texture object. The filters are those the image had
+// when it was loaded into the bitmap object bound last: linear when minified,
+// and the bitmaps' nearest when magnified. No mipmaps.
 void uploadRawImage(TextureId textureId)
 {
     glBindTexture(GL_TEXTURE_2D, static_cast<GLuint>(textureId));
     glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_LINEAR);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_LINEAR);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
     glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, RawImageSide, RawImageSide, 0, GL_RGB,
                  GL_UNSIGNED_BYTE, rawImageBuffer);
 }

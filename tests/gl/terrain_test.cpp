@@ -78,13 +78,14 @@ std::vector<unsigned char> textureImage(GLuint id)
     return bytes;
 }
 
-GLint minFilter(GLuint id)
+GLint filter(GLuint id, GLenum which)
 {
     glBindTexture(GL_TEXTURE_2D, id);
     GLint value = 0;
-    glGetTexParameteriv(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, &value);
+    glGetTexParameteriv(GL_TEXTURE_2D, which, &value);
     return value;
 }
+GLint minFilter(GLuint id) { return filter(id, GL_TEXTURE_MIN_FILTER); }
 
 // Model units straight to pixels: x in [left, right], y in [bottom, top]
 // fill a viewport of the given size; z in [-100, 100].
@@ -260,6 +261,7 @@ TEST_F(TerrainTest, RawImagesHaveTextureObjectsOfTheirOwn)
         // The file's first row is the image's first row (t = 0), unscaled.
         EXPECT_EQ(textureImage(GLuint(entry.textureId)), patternRaw(entry.kind));
         EXPECT_EQ(minFilter(GLuint(entry.textureId)), GL_LINEAR);
+        EXPECT_EQ(filter(GLuint(entry.textureId), GL_TEXTURE_MAG_FILTER), GL_NEAREST);
     }
     // No other kind came first, so no held-buffer image was needed.
     EXPECT_FALSE(glIsTexture(HeldRawImageTextureId));
