@@ -1,4 +1,72 @@
-// Procedural textures.
+// The texture files of the default scene: which painter makes which file, in
+// which size, and the writing of them all. Entry point: makeTextures().
 #include "textures.h"
 
-void makeTextures(const std::string&) {}
+#include "image_canvas.h"
+#include "texture_makers.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <filesystem>
+
+namespace {
+
+enum class FileKind { Bmp, Raw };
+
+struct TextureFile {
+    const char* name;
+    FileKind kind;
+    Canvas (*paint)();
+};
+
+// Painters that take a seed or variant, fixed here so that each file has one.
+Canvas grassBitmap() { return paintGrass(11); }
+Canvas grassRaw() { return paintGrass(23); }
+Canvas cementBitmap() { return paintCement(31, false); }
+Canvas cementRaw() { return paintCement(37, true); }
+Canvas asphaltBitmap() { return paintAsphalt(41); }
+Canvas asphaltRaw() { return paintAsphalt(43); }
+
+// The bitmaps in the program's load order, then the four raw terrain images
+// (256 x 256, the size the terrain reader expects).
+constexpr TextureFile TextureFiles[] = {
+    {"Porta.bmp", FileKind::Bmp, paintFrontDoor},
+    {"muro.bmp", FileKind::Bmp, paintBoundaryWall},
+    {"Porta3.bmp", FileKind::Bmp, paintPlankDoor},
+    {"Telhado1.bmp", FileKind::Bmp, paintRoofTiles},
+    {"Garagem.bmp", FileKind::Bmp, paintGarageDoor},
+    {"Janela1.bmp", FileKind::Bmp, paintWindow},
+    {"Parede1.bmp", FileKind::Bmp, paintPlaster},
+    {"Relva1.bmp", FileKind::Bmp, grassBitmap},
+    {"calcada.bmp", FileKind::Bmp, paintPortuguesePavement},
+    {"cimento.bmp", FileKind::Bmp, cementBitmap},
+    {"alcatrao.bmp", FileKind::Bmp, asphaltBitmap},
+    {"madeira2.bmp", FileKind::Bmp, paintWoodFloor},
+    {"caminho.bmp", FileKind::Bmp, paintFlagstonePath},
+    {"pedra.bmp", FileKind::Bmp, paintRubbleStone},
+    {"respiradouro.bmp", FileKind::Bmp, paintVentGrille},
+    {"ceu.bmp", FileKind::Bmp, paintSky},
+    {"agua.bmp", FileKind::Bmp, paintRiverWater},
+    {"janela.raw", FileKind::Raw, paintStoneTerrace},
+    {"Relva1.raw", FileKind::Raw, grassRaw},
+    {"alcatrao.raw", FileKind::Raw, asphaltRaw},
+    {"cimento2.raw", FileKind::Raw, cementRaw},
+};
+
+} // namespace
+
+void makeTextures(const std::string& outputDir)
+{
+    std::error_code error;
+    std::filesystem::create_directories(outputDir, error);
+    for (const TextureFile& file : TextureFiles) {
+        const Canvas canvas = file.paint();
+        const std::string path = outputDir + "/" + file.name;
+        const bool written =
+            writeBytes(path, file.kind == FileKind::Bmp ? encodeBmp(canvas) : encodeRaw(canvas));
+        if (!written) {
+            std::fprintf(stderr, "make_data: cannot write %s\n", path.c_str());
+            std::exit(1);
+        }
+    }
+}
