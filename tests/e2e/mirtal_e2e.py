@@ -63,7 +63,7 @@ def decode_xwd(data):
     byte_order = header[7]
     bits_per_pixel = header[11]
     bytes_per_line = header[12]
-    red_mask, green_mask, blue_mask = header[15], header[16], header[17]
+    red_mask, green_mask, blue_mask = header[14], header[15], header[16]
     colour_count = header[19]
     if bits_per_pixel != 32:
         raise RuntimeError(f"unexpected xwd depth {bits_per_pixel}")
