@@ -5,18 +5,34 @@
 // window as the program does, and prints:
 //   - start-up: from the start of initScene to the first swapped frame;
 //   - the normal-mode frame (stepSun, then displayScene), FRAME_COUNT times;
-//   - an empty frame (clear and swap only), FRAME_COUNT times, in the same run.
+//   - an empty frame (clear and swap only), FRAME_COUNT times, in the same run;
+//   - memory after start-up: the process's VmRSS and VmHWM, the heap that
+//     initScene and the first frame added (malloc's count, which holds
+//     Mesa's display lists and, with llvmpipe, the texture images), and the
+//     texture images' share of it from the GL's own level sizes;
+//   - the start-up steps one at a time, run a second time after everything
+//     else (warm file cache): the two readers alone, then loadBitmapTextures,
+//     loadQuadModel and loadTerrainPatches each with its GL work.
 // Every frame ends with glFinish, so the times are the renderer's real work.
+// The last line, "summary: key=value ...", is for tools/bench_scale.sh.
 // Run it under tests/with_xvfb.sh (Mesa's software renderer).
 #include "app/startup.h"
+#include "image/textures.h"
+#include "scene/quad_model.h"
+#include "scene/quad_model_file.h"
 #include "scene/sky.h"
+#include "scene/terrain.h"
+#include "scene/terrain_file.h"
 
 #include <GL/freeglut.h>
+
+#include <malloc.h>
 
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <unistd.h>
 #include <vector>
 
@@ -78,6 +94,78 @@ void report(const char* what, const FrameTimes& times)
                 times.percentile(0.95), times.percentile(1.0), times.each.size());
 }
 
+// A "VmRSS:" style line of /proc/self/status, in KiB; -1 if not there.
+long statusKiB(const char* field)
+{
+    std::FILE* status = std::fopen("/proc/self/status", "r");
+    if (!status)
+        return -1;
+    char line[256];
+    long value = -1;
+    const std::size_t length = std::strlen(field);
+    while (std::fgets(line, sizeof line, status))
+        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
+            value = std::atol(line + length + 1);
+            break;
+        }
+    std::fclose(status);
+    return value;
+}
+
+// Bytes that malloc has handed out and not had back, mmapped blocks included.
+double heapInUseBytes()
+{
+    const struct mallinfo2 info = mallinfo2();
+    return double(info.uordblks) + double(info.hblkhd);
+}
+
+// Level 0 of every texture object the scene names: the bitmaps 2001..2017
+// and the raw images 2100..2104. Bytes a texel are the GL's component sizes
+// rounded up to a power of two (an RGB image of 8-bit components is kept in
+// 4 bytes by llvmpipe). No object has further levels.
+double textureImageBytes()
+{
+    GLint previous = 0;
+    glGetIntegerv(GL_TEXTURE_BINDING_2D, &previous);
+    std::vector<GLuint> ids;
+    for (GLuint id = 2001; id <= 2017; ++id)
+        ids.push_back(id);
+    for (GLuint id = 2100; id <= 2104; ++id)
+        ids.push_back(id);
+    double bytes = 0;
+    for (GLuint id : ids) {
+        if (!glIsTexture(id))
+            continue;
+        glBindTexture(GL_TEXTURE_2D, id);
+        GLint width = 0, height = 0, bits = 0;
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_WIDTH, &width);
+        glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, GL_TEXTURE_HEIGHT, &height);
+        for (GLenum size : {GL_TEXTURE_RED_SIZE, GL_TEXTURE_GREEN_SIZE, GL_TEXTURE_BLUE_SIZE,
+                            GL_TEXTURE_ALPHA_SIZE, GL_TEXTURE_LUMINANCE_SIZE}) {
+            GLint component = 0;
+            glGetTexLevelParameteriv(GL_TEXTURE_2D, 0, size, &component);
+            bits += component;
+        }
+        int texelBytes = 1;
+        while (texelBytes * 8 < bits)
+            texelBytes *= 2;
+        bytes += double(width) * double(height) * texelBytes;
+    }
+    glBindTexture(GL_TEXTURE_2D, GLuint(previous));
+    return bytes;
+}
+
+template <typename Step>
+double timeStep(Step step)
+{
+    const Clock::time_point start = Clock::now();
+    step();
+    glFinish();
+    return millisecondsSince(start);
+}
+
+constexpr double MiB = 1024.0 * 1024.0;
+
 void emptyFrame()
 {
     glClearColor(0, 0, 0, 1);
@@ -111,25 +199,84 @@ int main(int argc, char** argv)
 
     // The reader messages of a scene with missing files would be timed too:
     // they go to the console as in the program.
+    const double heapBefore = heapInUseBytes();
     const Clock::time_point startUp = Clock::now();
     initScene();
     reshape(width, height);  // GLUT delivers it before the first frame
+    glFinish();
+    const double initSceneMs = millisecondsSince(startUp);
+    const double heapAddedByInitScene = heapInUseBytes() - heapBefore;
     displayScene();
     glFinish();
     const double startUpMs = millisecondsSince(startUp);
+    const double heapAdded = heapInUseBytes() - heapBefore;
+    const long rssKiB = statusKiB("VmRSS");
+    const long hwmKiB = statusKiB("VmHWM");
+    const double textureBytes = textureImageBytes();
 
     const FrameTimes scene = timeFrames(frameCount, [] {
         stepSun();  // the idle callback between two frames
         displayScene();
     });
+    const double heapAfterFrames = heapInUseBytes();
+    const long rssAfterFramesKiB = statusKiB("VmRSS");
     const FrameTimes empty = timeFrames(frameCount, emptyFrame);
 
     std::printf("window %d x %d, renderer %s\n", width, height,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
-    std::printf("%-34s %8.3f ms\n", "start-up (initScene to 1st frame)", startUpMs);
+    std::printf("%-34s %8.3f ms (initScene %.3f ms, 1st frame %.3f ms)\n",
+                "start-up (initScene to 1st frame)", startUpMs, initSceneMs,
+                startUpMs - initSceneMs);
     report("normal-mode frame (displayScene)", scene);
     report("empty frame (clear and swap)", empty);
     std::printf("%-34s %8.3f ms a frame\n", "scene cost beyond an empty frame",
                 scene.mean() - empty.mean());
+    std::printf("%-34s %8.2f\n", "scene frame / empty frame", scene.mean() / empty.mean());
+    std::printf("%-34s %8.1f MiB VmRSS, %.1f MiB VmHWM\n", "memory after start-up",
+                double(rssKiB) / 1024, double(hwmKiB) / 1024);
+    std::printf("%-34s %8.1f MiB VmRSS, heap %+.1f MiB since start-up\n",
+                "memory after the scene frames", double(rssAfterFramesKiB) / 1024,
+                (heapAfterFrames - heapBefore - heapAdded) / MiB);
+    std::printf("%-34s %8.1f MiB (initScene %.1f MiB, of which texture images %.1f MiB; "
+                "1st frame %.1f MiB)\n",
+                "heap added by start-up", heapAdded / MiB, heapAddedByInitScene / MiB,
+                textureBytes / MiB, (heapAdded - heapAddedByInitScene) / MiB);
+
+    // The steps again, one by one. The new lists replace the scene's; the
+    // old ones stay, as nothing is freed, and no frame is drawn after this.
+    std::vector<QuadRecord> quads;
+    std::vector<TerrainPatch> patches;
+    const double readQuadsMs = timeStep([&] { readQuadModelFile("data_textura.geo", quads); });
+    const double readPatchesMs = timeStep([&] { readTerrainFile("data_terreno.geo", patches); });
+    const double texturesMs = timeStep(loadBitmapTextures);
+    const double heapBeforeQuads = heapInUseBytes();
+    const double quadsMs = timeStep([] { loadQuadModel("data_textura.geo"); });
+    const double heapBeforePatches = heapInUseBytes();
+    const double patchesMs = timeStep([] { loadTerrainPatches("data_terreno.geo"); });
+    const double heapAfterPatches = heapInUseBytes();
+    const double quadListBytes = heapBeforePatches - heapBeforeQuads;
+    const double terrainListBytes = heapAfterPatches - heapBeforePatches;
+    std::printf("scene: %zu quads, %zu patches\n", quads.size(), patches.size());
+    std::printf("%-34s %8.3f ms (%zu quads)\n", "read data_textura.geo", readQuadsMs,
+                quads.size());
+    std::printf("%-34s %8.3f ms (%zu patches)\n", "read data_terreno.geo", readPatchesMs,
+                patches.size());
+    std::printf("%-34s %8.3f ms\n", "loadBitmapTextures", texturesMs);
+    std::printf("%-34s %8.3f ms, list %.2f MiB of heap\n", "loadQuadModel (read + list)",
+                quadsMs, quadListBytes / MiB);
+    std::printf("%-34s %8.3f ms, list %.2f MiB of heap\n",
+                "loadTerrainPatches (read + list)", patchesMs, terrainListBytes / MiB);
+
+    std::printf("summary: quads=%zu patches=%zu startup_ms=%.1f init_scene_ms=%.1f "
+                "first_frame_ms=%.1f frame_ms=%.3f empty_ms=%.3f ratio=%.2f rss_mib=%.1f "
+                "hwm_mib=%.1f rss_after_frames_mib=%.1f heap_mib=%.1f init_heap_mib=%.1f "
+                "texture_mib=%.1f quad_list_mib=%.2f terrain_list_mib=%.2f "
+                "read_quads_ms=%.1f read_patches_ms=%.1f load_quads_ms=%.1f "
+                "load_patches_ms=%.1f\n",
+                quads.size(), patches.size(), startUpMs, initSceneMs, startUpMs - initSceneMs,
+                scene.mean(), empty.mean(), scene.mean() / empty.mean(), double(rssKiB) / 1024,
+                double(hwmKiB) / 1024, double(rssAfterFramesKiB) / 1024, heapAdded / MiB,
+                heapAddedByInitScene / MiB, textureBytes / MiB, quadListBytes / MiB,
+                terrainListBytes / MiB, readQuadsMs, readPatchesMs, quadsMs, patchesMs);
     return 0;
 }
