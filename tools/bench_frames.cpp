@@ -27,6 +27,7 @@
 #include <GL/freeglut.h>
 
 #include <malloc.h>
+#include <sys/resource.h>
 
 #include <algorithm>
 #include <chrono>
@@ -48,8 +49,20 @@ double millisecondsSince(Clock::time_point start)
     return std::chrono::duration<double, std::milli>(Clock::now() - start).count();
 }
 
+// Processor time of the whole process, every thread (llvmpipe rasterizes on
+// threads of its own), user and system, in ms. Beside the wall-clock times it
+// tells the work from the waiting when other programs load the machine.
+double processorMilliseconds()
+{
+    rusage usage{};
+    getrusage(RUSAGE_SELF, &usage);
+    auto ms = [](const timeval& t) { return double(t.tv_sec) * 1000 + double(t.tv_usec) / 1000; };
+    return ms(usage.ru_utime) + ms(usage.ru_stime);
+}
+
 struct FrameTimes {
     std::vector<double> each;  // ms
+    double processorMs = 0;    // the process's processor time over all the timed frames
 
     double mean() const
     {
@@ -77,12 +90,14 @@ FrameTimes timeFrames(int count, DrawFrame drawFrame)
     }
     FrameTimes times;
     times.each.reserve(std::size_t(count));
+    const double processorStart = processorMilliseconds();
     for (int i = 0; i < count; ++i) {
         const Clock::time_point start = Clock::now();
         drawFrame();
         glFinish();
         times.each.push_back(millisecondsSince(start));
     }
+    times.processorMs = processorMilliseconds() - processorStart;
     return times;
 }
 
@@ -92,6 +107,8 @@ void report(const char* what, const FrameTimes& times)
     std::printf("%-34s %8.3f ms a frame (%6.1f frames a second)  median %7.3f  95%% %7.3f  max %7.3f  (%zu frames)\n",
                 what, mean, mean > 0 ? 1000.0 / mean : 0.0, times.percentile(0.5),
                 times.percentile(0.95), times.percentile(1.0), times.each.size());
+    std::printf("%-34s %8.3f ms of processor time a frame, all threads\n", "",
+                times.processorMs / double(times.each.size()));
 }
 
 // A "VmRSS:" style line of /proc/self/status, in KiB; -1 if not there.
@@ -200,6 +217,7 @@ int main(int argc, char** argv)
     // The reader messages of a scene with missing files would be timed too:
     // they go to the console as in the program.
     const double heapBefore = heapInUseBytes();
+    const double processorBefore = processorMilliseconds();
     const Clock::time_point startUp = Clock::now();
     initScene();
     reshape(width, height);  // GLUT delivers it before the first frame
@@ -209,6 +227,7 @@ int main(int argc, char** argv)
     displayScene();
     glFinish();
     const double startUpMs = millisecondsSince(startUp);
+    const double startUpProcessorMs = processorMilliseconds() - processorBefore;
     const double heapAdded = heapInUseBytes() - heapBefore;
     const long rssKiB = statusKiB("VmRSS");
     const long hwmKiB = statusKiB("VmHWM");
@@ -227,6 +246,7 @@ int main(int argc, char** argv)
     std::printf("%-34s %8.3f ms (initScene %.3f ms, 1st frame %.3f ms)\n",
                 "start-up (initScene to 1st frame)", startUpMs, initSceneMs,
                 startUpMs - initSceneMs);
+    std::printf("%-34s %8.3f ms of processor time, all threads\n", "", startUpProcessorMs);
     report("normal-mode frame (displayScene)", scene);
     report("empty frame (clear and swap)", empty);
     std::printf("%-34s %8.3f ms a frame\n", "scene cost beyond an empty frame",
@@ -268,13 +288,14 @@ int main(int argc, char** argv)
                 "loadTerrainPatches (read + list)", patchesMs, terrainListBytes / MiB);
 
     std::printf("summary: quads=%zu patches=%zu startup_ms=%.1f init_scene_ms=%.1f "
-                "first_frame_ms=%.1f frame_ms=%.3f empty_ms=%.3f ratio=%.2f rss_mib=%.1f "
+                "first_frame_ms=%.1f startup_cpu_ms=%.1f frame_ms=%.3f frame_cpu_ms=%.3f empty_ms=%.3f ratio=%.2f rss_mib=%.1f "
                 "hwm_mib=%.1f rss_after_frames_mib=%.1f heap_mib=%.1f init_heap_mib=%.1f "
                 "texture_mib=%.1f quad_list_mib=%.2f terrain_list_mib=%.2f "
                 "read_quads_ms=%.1f read_patches_ms=%.1f load_quads_ms=%.1f "
                 "load_patches_ms=%.1f\n",
                 quads.size(), patches.size(), startUpMs, initSceneMs, startUpMs - initSceneMs,
-                scene.mean(), empty.mean(), scene.mean() / empty.mean(), double(rssKiB) / 1024,
+                startUpProcessorMs, scene.mean(), scene.processorMs / double(scene.each.size()),
+                empty.mean(), scene.mean() / empty.mean(), double(rssKiB) / 1024,
                 double(hwmKiB) / 1024, double(rssAfterFramesKiB) / 1024, heapAdded / MiB,
                 heapAddedByInitScene / MiB, textureBytes / MiB, quadListBytes / MiB,
                 terrainListBytes / MiB, readQuadsMs, readPatchesMs, quadsMs, patchesMs);

@@ -5,7 +5,9 @@
 # folder, runs bench_frames on each under a private Xvfb (Mesa's llvmpipe) and
 # prints the machine and two Markdown tables. Each figure is the median of
 # RUNS runs; the scenes take turns, so a burst of other load on the machine
-# spreads over all of them.
+# spreads over all of them. Beside the wall-clock time of a frame stands the
+# processor time the process spent on it (all threads), which other load on
+# the machine disturbs less.
 #   tools/bench_scale.sh [SCENE_DIR]
 # SCENE_DIR defaults to data/ when it holds the scene files, else to the
 # output of make_data. Environment: FRAMES (timed frames a run, 50), RUNS (3),
@@ -42,7 +44,8 @@ scene=$(cd "$scene" && pwd)
 names=(1x)
 dirs=("$scene")
 for k in $scales; do
-    python3 tools/scale_scene.py "$scene" "$work/${k}x" "$k" > /dev/null
+    python3 tools/scale_scene.py "$scene" "$work/${k}x" "$k" | sed "s|^$work/||" \
+        >> "$work/scaling.txt"
     names+=("${k}x")
     dirs+=("$work/${k}x")
 done
@@ -58,6 +61,7 @@ tests/with_xvfb.sh "$build/tools/bench_textures" "$scene" > "$work/textures.txt"
 echo "machine: $(nproc) processors, $(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
 echo "renderer: $(grep -m1 '^window' "$work/1x.run1.txt" | sed 's/.*renderer //')"
 echo "scene: $scene; $frames timed frames a run, median of $runs runs"
+cat "$work/scaling.txt"
 echo
 python3 - "$work" "$runs" "${names[@]}" <<'EOF'
 import statistics
@@ -83,12 +87,13 @@ def table(header, rows):
         print("| " + " | ".join(row) + " |")
     print()
 
-table(["scene", "quads", "patches", "start-up ms (initScene + 1st frame)", "ms a frame",
+table(["scene", "quads", "patches", "start-up ms (initScene + 1st frame)",
+       "ms a frame (processor ms)",
        "empty frame ms", "frame / empty", "VmRSS MiB", "VmHWM MiB",
        "VmRSS after the frames MiB", "heap MiB (textures, lists)"],
       [[name, f"{f['quads']:.0f}", f"{f['patches']:.0f}",
         f"{f['startup_ms']:.0f} ({f['init_scene_ms']:.0f} + {f['first_frame_ms']:.0f})",
-        f"{f['frame_ms']:.1f}", f"{f['empty_ms']:.2f}", f"{f['ratio']:.0f}",
+        f"{f['frame_ms']:.1f} ({f['frame_cpu_ms']:.1f})", f"{f['empty_ms']:.2f}", f"{f['ratio']:.0f}",
         f"{f['rss_mib']:.0f}", f"{f['hwm_mib']:.0f}", f"{f['rss_after_frames_mib']:.0f}",
         f"{f['heap_mib']:.0f} ({f['texture_mib']:.1f}, "
         f"{f['quad_list_mib'] + f['terrain_list_mib']:.1f})"]

@@ -17,9 +17,12 @@ the y-up model frame), one grid cell per copy:
     program's turn to z up makes the direction the start-up camera looks in.
 
 So a part of the copies lies in the start-up frustum, at shrinking sizes,
-and the rest of the town lies beside and behind it. Labels and texture ids
-are kept; only x and z change. The record counts at the head of each file
-are the new numbers of records.
+and the rest beside it; the script says how many reach into the start-up
+view. Every copy goes to the GL in every frame (nothing culls a display
+list); what lies beyond the sky sphere (radius 2500 round the origin) is
+rasterized and then covered by the sky, which is drawn after it. Labels and
+texture ids are kept; only x and z change. The record counts at the head of
+each file are the new numbers of records.
 """
 
 import math
@@ -80,6 +83,13 @@ def patch_xz_indices():
     return xs, [x + 2 for x in xs]
 
 
+def height_extent(records, ys, span):
+    for record in records:
+        for i in ys:
+            span[0] = min(span[0], float(record[i]))
+            span[1] = max(span[1], float(record[i]))
+
+
 def extent(records, xs, zs, box):
     for record in records:
         for i in xs:
@@ -98,6 +108,50 @@ def grid_offsets(k, pitch_x, pitch_z):
     for copy in range(k):
         row, column = divmod(copy, columns)
         yield order[column] * pitch_x, -row * pitch_z
+
+
+# The start-up view, in the y-up model frame of the files: initScene's eye
+# (0, -200, 60) and look point (40, 0, 60), z up, turned by the 90 degrees
+# about x that the frame drawing applies; reshape's 70 degree vertical field
+# of a 640 x 480 window.
+START_EYE = (0.0, 60.0, 200.0)
+START_LOOK = (40.0, 60.0, 0.0)
+START_FIELD_DEGREES = 70.0
+START_ASPECT = 640 / 480
+
+
+def copies_in_start_view(box, height, offsets):
+    """How many copies have a point of their bounding box inside the start-up
+    view (sampled on a grid over the box; the far plane is far enough)."""
+    ex, ey, ez = START_EYE
+    fx, fz = START_LOOK[0] - ex, START_LOOK[2] - ez
+    length = math.hypot(fx, fz)
+    fx, fz = fx / length, fz / length           # forward, level
+    rx, rz = -fz, fx                            # right
+    tan_v = math.tan(math.radians(START_FIELD_DEGREES / 2))
+    tan_h = tan_v * START_ASPECT
+    steps = 24
+    count = 0
+    for dx, dz in offsets:
+        seen = False
+        for i in range(steps + 1):
+            for j in range(steps + 1):
+                px = box[0] + (box[1] - box[0]) * i / steps + dx - ex
+                pz = box[2] + (box[3] - box[2]) * j / steps + dz - ez
+                depth = px * fx + pz * fz
+                if depth <= 0.1:
+                    continue
+                side = abs(px * rx + pz * rz)
+                for py in (height[0] - ey, height[1] - ey):
+                    if side <= tan_h * depth and abs(py) <= tan_v * depth:
+                        seen = True
+                        break
+                if seen:
+                    break
+            if seen:
+                break
+        count += seen
+    return count
 
 
 def moved(record, xs, zs, dx, dz):
@@ -148,6 +202,11 @@ def main(argv):
     extent(patches, *patch_xz_indices(), box)
     if box[0] > box[1]:
         box = [0.0, 0.0, 0.0, 0.0]
+    span = [math.inf, -math.inf]
+    height_extent(quads, [x + 1 for x in quad_xz_indices()[0]], span)
+    height_extent(patches, [x + 1 for x in patch_xz_indices()[0]], span)
+    if span[0] > span[1]:
+        span = [0.0, 0.0]
     pitch_x = 1.1 * (box[1] - box[0]) or 1.0
     pitch_z = 1.1 * (box[3] - box[2]) or 1.0
     offsets = list(grid_offsets(k, pitch_x, pitch_z))
@@ -155,7 +214,8 @@ def main(argv):
     write_quads(output / QUAD_FILE, quads, offsets)
     write_patches(output / TERRAIN_FILE, patches, offsets)
     print(f"{output}: {len(quads) * k} quads, {len(patches) * k} patches "
-          f"({k} copies, pitch {pitch_x:g} in x, {pitch_z:g} in z)")
+          f"({k} copies, pitch {pitch_x:g} in x, {pitch_z:g} in z; "
+          f"{copies_in_start_view(box, span, offsets)} of them reach into the start-up view)")
     return 0
 
 
