@@ -1,4 +1,536 @@
-// Scene geometry.
+// The default scene: a one-storey house with a garage under it, its walled
+// grounds, the road that leads to the gate, and a river beyond, described in
+// world space (z up, about 10 cm to the unit). Entry point: makeSceneFiles().
+//
+// Where things are, as the program's fixed camera placements expect them:
+// - the house stands over x 0..150, y 0..200, its front (with the front door)
+//   facing -x; the side facing -y is its right side;
+// - the entrance hall is the front-right room, with the living room beside it
+//   and the kitchen and bedroom behind; the floor is at height 2;
+// - the garage lies under the back-right of the house, floor at -28, its door
+//   in the right wall; a ramp goes down to it from the courtyard inside the
+//   gate, along the right side of the house;
+// - the boundary wall encloses x -80..380, y -160..360, with the gate in its
+//   west side at y = -10, where the road from the south ends;
+// - a river runs along x at y 880..990, north of the grounds;
+// - the ground is flat near the house, along the road and by the river, and
+//   rises in low hills towards the sky sphere (radius 2500), which it meets
+//   everywhere.
 #include "scene_files.h"
 
-void makeSceneFiles(const std::string&) {}
+#include "scene_builder.h"
+
+#include <algorithm>
+#include <cmath>
+#include <iterator>
+
+namespace {
+
+// ---------------------------------------------------------------- the house
+
+constexpr double FloorZ = 2;            // top of the ground floor
+constexpr double CeilingZ = 32;         // underside of the ceiling
+constexpr double OuterWall = 3;         // thickness of the outer walls
+constexpr double InnerWall = 2;         // thickness of the walls between rooms
+constexpr double EavesZ = 34;           // height of the roof's lower edge
+constexpr double Overhang = 8;          // of the roof beyond the walls
+constexpr double RidgeZ = 70;
+constexpr double HouseX = 150, HouseY = 200;
+// All four roof faces have one pitch: the ridge lies half the depth of the
+// roof in from every eave.
+constexpr double RoofHalfDepth = HouseX / 2 + Overhang;
+constexpr double RoofPitch = (RidgeZ - EavesZ) / RoofHalfDepth;  // rise per unit
+// The outer walls stand up to the underside of the roof.
+constexpr double WallTopZ = EavesZ + Overhang * RoofPitch;
+
+constexpr double GarageFloorZ = -28;
+
+// Window, door and vent heights.
+constexpr double SillZ = 8, HeadZ = 28;         // windows, 20 x 20
+constexpr double DoorTopZ = FloorZ + 22;         // doors, 11 wide
+constexpr double GarageDoorTopZ = GarageFloorZ + 22;
+
+const std::vector<FaceBand> OuterBands = {
+    {6, Tex::Stone, 20},       // a granite plinth
+    {1e9, Tex::Plaster, 40},   // white render above it
+};
+const std::vector<FaceBand> InnerBands = {
+    {FloorZ + 2.5, Tex::Wood, 30},  // a wooden skirting, so that walls meet the floor visibly
+    {1e9, Tex::Plaster, 40},
+};
+
+Opening window(double from) { return {from, from + 20, SillZ, HeadZ, Fill::Pane, Tex::Window}; }
+
+// The outer walls, each given by its outer face with the outside on the
+// right; openings are placed along the face from its start.
+std::vector<Wall> outerWalls()
+{
+    auto wall = [](const char* label, double x0, double y0, double x1, double y1,
+                   double bottom, std::vector<Opening> openings) {
+        return Wall{label, x0, y0, x1, y1, OuterWall, OuterWall, bottom, WallTopZ, OuterBands,
+                    FloorZ, CeilingZ, InnerBands, std::move(openings)};
+    };
+    return {
+        // Front (x = 0, facing -x), from the left corner: living room windows,
+        // then the front door of the hall, standing open.
+        wall("house_front_wall", 0, HouseY, 0, 0, -2,
+             {window(30), window(90),
+              {161, 172, FloorZ, DoorTopZ, Fill::OpenDoor, Tex::FrontDoor}}),
+        // Right side (y = 0, facing -y), over the sunken garage yard: the hall
+        // and kitchen windows, and below the floor the garage door and vents.
+        wall("house_right_wall", 0, 0, HouseX, 0, GarageFloorZ,
+             {window(20), window(112),
+              {95, 135, GarageFloorZ, GarageDoorTopZ, Fill::Pane, Tex::GarageDoor},
+              {86, 92, -16, -10, Fill::Pane, Tex::Vent},
+              {140, 146, -16, -10, Fill::Pane, Tex::Vent}}),
+        // Back (x = 150, facing +x): kitchen window, kitchen vent, the back
+        // door onto the patio, bedroom window.
+        wall("house_back_wall", HouseX, 0, HouseX, HouseY, -2,
+             {window(30), {60, 66, 26, 30, Fill::Pane, Tex::Vent},
+              {75, 86, FloorZ, DoorTopZ, Fill::Pane, Tex::PlankDoor}, window(130)}),
+        // Left side (y = 200, facing +y), from the back: bedroom window, two
+        // living room windows.
+        wall("house_left_wall", HouseX, HouseY, 0, HouseY, -2,
+             {window(15), window(70), window(110)}),
+    };
+}
+
+// The walls between rooms: both faces plastered, from floor to ceiling.
+std::vector<Wall> innerWalls()
+{
+    auto wall = [](const char* label, double x0, double y0, double x1, double y1,
+                   std::vector<Opening> openings) {
+        return Wall{label, x0, y0, x1, y1, InnerWall, 0, FloorZ, CeilingZ, InnerBands,
+                    FloorZ, CeilingZ, InnerBands, std::move(openings)};
+    };
+    auto doorway = [](double from) { return Opening{from, from + 11, FloorZ, DoorTopZ}; };
+    return {
+        // Hall | living room, y 60..62, with a wide arch between them.
+        wall("hall_living_wall", OuterWall, 60, 100, 60, {{37, 77, FloorZ, FloorZ + 24}}),
+        // Hall and living room | kitchen and bedroom, x 100..102.
+        wall("middle_wall", 100, HouseY - OuterWall, 100, OuterWall, {doorway(46), doorway(156)}),
+        // Kitchen | bedroom, y 100..102.
+        wall("kitchen_bedroom_wall", 102, 100, HouseX - OuterWall, 100, {doorway(13)}),
+    };
+}
+
+// Roof faces by their eave, from its left end to its right end seen from
+// outside, and the ridge points above it in the same order (one point twice
+// for a hip's triangle).
+struct RoofFace {
+    const char* label;
+    Vec3 eaveLeft, eaveRight, ridgeRight, ridgeLeft;
+};
+
+std::vector<RoofFace> roofFaces()
+{
+    const double x0 = -Overhang, x1 = HouseX + Overhang;
+    const double y0 = -Overhang, y1 = HouseY + Overhang;
+    const Vec3 ridgeRightEnd{HouseX / 2, y0 + RoofHalfDepth, RidgeZ};  // towards -y
+    const Vec3 ridgeLeftEnd{HouseX / 2, y1 - RoofHalfDepth, RidgeZ};   // towards +y
+    return {
+        {"roof_front", {x0, y1, EavesZ}, {x0, y0, EavesZ}, ridgeRightEnd, ridgeLeftEnd},
+        {"roof_right_hip", {x0, y0, EavesZ}, {x1, y0, EavesZ}, ridgeRightEnd, ridgeRightEnd},
+        {"roof_back", {x1, y0, EavesZ}, {x1, y1, EavesZ}, ridgeLeftEnd, ridgeRightEnd},
+        {"roof_left_hip", {x1, y1, EavesZ}, {x0, y1, EavesZ}, ridgeLeftEnd, ridgeLeftEnd},
+    };
+}
+
+void addRoof(QuadModel& model)
+{
+    constexpr double TileScale = 28;  // eight courses of tiles per repeat
+    const double slopeLength = std::sqrt(1 + RoofPitch * RoofPitch);
+    for (const RoofFace& face : roofFaces()) {
+        const Vec3 eave = face.eaveRight - face.eaveLeft;
+        const Vec3 eaveDir = eave * (1 / std::sqrt(dot(eave, eave)));
+        const Vec3 upSlope = cross(Vec3{0, 0, 1}, eaveDir);  // horizontal, into the roof
+        // Tiles run along the eave and up the slope.
+        auto st = [&](Vec3 p) {
+            const Vec3 d = p - face.eaveLeft;
+            return TexCoord{dot(d, eaveDir) / TileScale, dot(d, upSlope) * slopeLength / TileScale};
+        };
+        const Vec3 outward = upSlope * -RoofPitch + Vec3{0, 0, 1};
+        model.add(face.label, Tex::RoofTiles,
+                  {face.eaveLeft, face.eaveRight, face.ridgeRight, face.ridgeLeft},
+                  {st(face.eaveLeft), st(face.eaveRight), st(face.ridgeRight), st(face.ridgeLeft)},
+                  outward);
+
+        // The boarded underside of the overhang, half a unit below the tiles,
+        // from the eave in to the wall.
+        auto soffitPoint = [&](Vec3 p, double inset, double alongShift) {
+            Vec3 q = p + upSlope * inset + eaveDir * alongShift;
+            q.z = EavesZ + inset * RoofPitch - 0.5;
+            return q;
+        };
+        const Vec3 a = soffitPoint(face.eaveLeft, 0, 0);
+        const Vec3 b = soffitPoint(face.eaveRight, 0, 0);
+        const Vec3 c = soffitPoint(face.eaveRight, Overhang, -Overhang);
+        const Vec3 d = soffitPoint(face.eaveLeft, Overhang, Overhang);
+        constexpr double WoodScale = 30;
+        auto wood = [&](Vec3 p) {
+            const Vec3 r = p - face.eaveLeft;
+            return TexCoord{dot(r, eaveDir) / WoodScale, dot(r, upSlope) / WoodScale};
+        };
+        model.add(std::string(face.label) + "_soffit", Tex::Wood, {a, b, c, d},
+                  {wood(a), wood(b), wood(c), wood(d)}, outward * -1);
+    }
+
+    // The kitchen chimney, rising through the back face of the roof.
+    addBox(model, "chimney", Tex::Plaster, {108, 150, 48}, {118, 160, 82}, 20);
+}
+
+void addHouse(QuadModel& model)
+{
+    for (const Wall& wall : outerWalls())
+        addWall(model, wall);
+    for (const Wall& wall : innerWalls())
+        addWall(model, wall);
+    model.addFloor("house_floor", Tex::Wood, OuterWall, OuterWall, HouseX - OuterWall,
+                   HouseY - OuterWall, FloorZ, 30);
+    model.addFloor("house_ceiling", Tex::Plaster, OuterWall, OuterWall, HouseX - OuterWall,
+                   HouseY - OuterWall, CeilingZ, 40, false);
+    // The step up to the front door.
+    addBox(model, "front_step", Tex::Cement, {-6, 26, 0}, {0, 45, FloorZ}, 20, BoxEast);
+    // And the one down from the back door onto the patio.
+    addBox(model, "back_step", Tex::Cement, {HouseX, 73, 0}, {HouseX + 5, 88, FloorZ}, 20, BoxWest);
+    addRoof(model);
+}
+
+// ------------------------------------------- the garage yard and its ramp
+
+// The yard in front of the garage door, and the ramp down to it from the
+// courtyard: the ramp falls along +x from the ground at x = -15 to the yard
+// floor at x = 85; the yard reaches to x = 215.
+constexpr double RampStartX = -15, RampEndX = 85, YardEndX = 215;
+constexpr double YardSouthY = -70;
+
+double yardFloorZ(double x)
+{
+    if (x <= RampStartX)
+        return 0;
+    if (x >= RampEndX)
+        return GarageFloorZ;
+    return GarageFloorZ * (x - RampStartX) / (RampEndX - RampStartX);
+}
+
+void addGarageYard(QuadModel& model)
+{
+    constexpr double StoneScale = 20;
+    auto retaining = [&](const std::string& label, double x0, double x1, double y, Vec3 facing) {
+        const Vec3 p0{x0, y, yardFloorZ(x0)}, p1{x1, y, yardFloorZ(x1)};
+        const Vec3 p2{x1, y, 0}, p3{x0, y, 0};
+        auto st = [&](Vec3 p) { return TexCoord{p.x / StoneScale, p.z / StoneScale}; };
+        model.add(label, Tex::Stone, {p0, p1, p2, p3}, {st(p0), st(p1), st(p2), st(p3)}, facing);
+    };
+    // South side of ramp and yard, facing into them.
+    retaining("ramp_south_wall", RampStartX, RampEndX, YardSouthY, {0, 1, 0});
+    retaining("yard_south_wall", RampEndX, YardEndX, YardSouthY, {0, 1, 0});
+    // North side where the house does not stand.
+    retaining("ramp_north_wall", RampStartX, 0, 0, {0, -1, 0});
+    retaining("yard_north_wall", HouseX, YardEndX, 0, {0, -1, 0});
+    // East end of the yard.
+    {
+        const Vec3 p0{YardEndX, 0, GarageFloorZ}, p1{YardEndX, YardSouthY, GarageFloorZ};
+        const Vec3 p2{YardEndX, YardSouthY, 0}, p3{YardEndX, 0, 0};
+        auto st = [&](Vec3 p) { return TexCoord{-p.y / StoneScale, p.z / StoneScale}; };
+        model.add("yard_east_wall", Tex::Stone, {p0, p1, p2, p3}, {st(p0), st(p1), st(p2), st(p3)},
+                  {-1, 0, 0});
+    }
+    // A low parapet round the drop.
+    constexpr double ParapetZ = 8;
+    addBox(model, "yard_parapet_south", Tex::Stone, {RampStartX, YardSouthY - 2, 0},
+           {YardEndX, YardSouthY, ParapetZ}, StoneScale, BoxEast);
+    addBox(model, "yard_parapet_east", Tex::Stone, {YardEndX, YardSouthY - 2, 0},
+           {YardEndX + 2, 2, ParapetZ}, StoneScale);
+    addBox(model, "yard_parapet_north", Tex::Stone, {HouseX + 0.5, 0, 0},
+           {YardEndX, 2, ParapetZ}, StoneScale, BoxEast);
+}
+
+// ---------------------------------------------- boundary wall and gate
+
+constexpr double BoundaryWest = -80, BoundaryEast = 380;
+constexpr double BoundarySouth = -160, BoundaryNorth = 360;
+constexpr double BoundaryThickness = 3, BoundaryTopZ = 10;
+constexpr double GateY = -10, GateHalfWidth = 18;
+
+void addBoundary(QuadModel& model)
+{
+    const double h = BoundaryThickness / 2;
+    const double w0 = BoundaryWest - h, e0 = BoundaryEast + h;    // outer faces
+    const double s0 = BoundarySouth - h, n0 = BoundaryNorth + h;
+    const std::vector<FaceBand> ashlar = {{1e9, Tex::BoundaryWall, 10}};
+    auto wall = [&](const char* label, double x0, double y0, double x1, double y1,
+                    std::vector<Opening> openings) {
+        addWall(model, Wall{label, x0, y0, x1, y1, BoundaryThickness, BoundaryThickness, -1,
+                            BoundaryTopZ, ashlar, -1, BoundaryTopZ, ashlar, std::move(openings)});
+    };
+    // The gate's gap reaches into the posts on either side of it.
+    const double gapFrom = n0 - (GateY + GateHalfWidth + 3);
+    const double gapTo = n0 - (GateY - GateHalfWidth - 3);
+    wall("boundary_south", w0, s0, e0, s0, {});
+    wall("boundary_east", e0, s0, e0, n0, {});
+    wall("boundary_north", e0, n0, w0, n0, {});
+    wall("boundary_west", w0, n0, w0, s0, {{gapFrom, gapTo, -2, BoundaryTopZ + 1}});
+
+    // Coping along the top, cut at the gate.
+    constexpr double CopingScale = 20;
+    auto coping = [&](const char* label, double x0, double y0, double x1, double y1) {
+        model.addFloor(label, Tex::Cement, x0, y0, x1, y1, BoundaryTopZ, CopingScale);
+    };
+    coping("boundary_south_top", w0, s0, e0, s0 + BoundaryThickness);
+    coping("boundary_north_top", w0, n0 - BoundaryThickness, e0, n0);
+    coping("boundary_east_top", e0 - BoundaryThickness, s0 + BoundaryThickness, e0,
+           n0 - BoundaryThickness);
+    coping("boundary_west_top_south", w0, s0 + BoundaryThickness, w0 + BoundaryThickness,
+           n0 - gapTo);
+    coping("boundary_west_top_north", w0, n0 - gapFrom, w0 + BoundaryThickness,
+           n0 - BoundaryThickness);
+
+    // Stone posts, and the two leaves of the gate closed between them.
+    constexpr double PostZ = 18, LeafZ = 16;
+    const double postSouth = GateY - GateHalfWidth, postNorth = GateY + GateHalfWidth;
+    addBox(model, "gate_post_south", Tex::Stone, {BoundaryWest - 3.5, postSouth - 7, -1},
+           {BoundaryWest + 3.5, postSouth, PostZ}, 20);
+    addBox(model, "gate_post_north", Tex::Stone, {BoundaryWest - 3.5, postNorth, -1},
+           {BoundaryWest + 3.5, postNorth + 7, PostZ}, 20);
+    for (int leaf = 0; leaf < 2; ++leaf) {
+        const double y0 = leaf == 0 ? postSouth : GateY;
+        const double y1 = leaf == 0 ? GateY : postNorth;
+        // Seen from the road (-x), the south leaf is on the right.
+        model.add(leaf == 0 ? "gate_leaf_south" : "gate_leaf_north", Tex::PlankDoor,
+                  {Vec3{BoundaryWest, y1, 0.5}, Vec3{BoundaryWest, y0, 0.5},
+                   Vec3{BoundaryWest, y0, LeafZ}, Vec3{BoundaryWest, y1, LeafZ}},
+                  {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1}, TexCoord{0, 1}}, {-1, 0, 0});
+    }
+}
+
+// ------------------------------------------- the grounds: paths and patio
+
+// Paths, patio and road lie this far above the flat ground they cover.
+constexpr double OverlayZ = 0.6;
+
+void addGrounds(QuadModel& model)
+{
+    // Flagstone path from the front step to the courtyard.
+    model.addFloor("front_path_to_step", Tex::Path, -24, 27, -6, 42, OverlayZ, 15);
+    model.addFloor("front_path_to_courtyard", Tex::Path, -24, 0, -10, 27, OverlayZ, 15);
+    // Patio of Portuguese pavement behind the house, and a path across the
+    // back lawn to a stone bench.
+    model.addFloor("back_patio", Tex::Pavement, HouseX, 40, 200, 160, OverlayZ, 25);
+    model.addFloor("back_path", Tex::Path, 200, 73, 330, 88, OverlayZ, 15);
+    addBox(model, "garden_bench", Tex::Stone, {330, 70, 0}, {336, 91, 5}, 10);
+}
+
+// ------------------------------------------------------- road and river
+
+// The ground reaches beyond the sky sphere (radius 2500) on every side.
+constexpr double TerrainEdge = 2600;  // beyond the sky sphere on every side
+
+// The road follows the first stretch of the camera flight: the cubic
+// y(x) = c3 x^3 + c2 x^2 + c1 x + c0 from x = -610, straight on from there to
+// beyond the sky sphere in the south. At the cubic's last trough (x = -170)
+// it leaves the curve, which turns too tightly for a road beyond it, and
+// bends north and then east into the gate.
+constexpr double RoadHalfWidth = 15;
+constexpr double RoadBendRadius = 30;
+
+double flightCubic(double x)
+{
+    constexpr double c3 = 5.944504640519e-05, c2 = 0.048333184118664;
+    constexpr double c1 = 11.28766266044, c0 = 661.1661011971;
+    return ((x * c3) * x) * x + (x * c2) * x + x * c1 + c0;
+}
+
+std::vector<Vec3> roadCentreLine()
+{
+    constexpr double Spacing = 12;
+    std::vector<Vec3> line;
+    auto follow = [&line](Vec3 p) {
+        if (line.empty() || dot(p - line.back(), p - line.back()) >= Spacing * Spacing)
+            line.push_back(p);
+    };
+    auto arc = [&follow](Vec3 centre, double from, double to) {
+        for (int i = 0; i <= 60; ++i) {
+            const double a = from + (to - from) * i / 60;
+            follow(centre + Vec3{std::cos(a), std::sin(a), 0} * RoadBendRadius);
+        }
+    };
+    // Straight on from the cubic's start, along its tangent.
+    const Vec3 start{-610, flightCubic(-610), 0};
+    const Vec3 tangent{1, (flightCubic(-609.99) - start.y) / 0.01, 0};
+    const double back = (start.y + TerrainEdge) / tangent.y;
+    for (int i = 0; i < 40; ++i)
+        follow(start - tangent * (back * (40 - i) / 40));
+    constexpr double LeaveX = -170;  // where the cubic runs along +x
+    for (double x = -610; x <= LeaveX; x += 0.05)
+        follow({x, flightCubic(x), 0});
+    // Left onto the line x = -140, north along it, right onto y = -10.
+    const double y0 = flightCubic(LeaveX);
+    const double northX = LeaveX + RoadBendRadius;
+    const double halfPi = std::acos(0.0);
+    arc({LeaveX, y0 + RoadBendRadius, 0}, -halfPi, 0);
+    for (double y = y0 + RoadBendRadius; y < GateY - RoadBendRadius; y += 1)
+        follow({northX, y, 0});
+    arc({northX + RoadBendRadius, GateY - RoadBendRadius, 0}, 2 * halfPi, halfPi);
+    // Up to the gate's posts; the last point replaces one too close to it.
+    const Vec3 end{BoundaryWest - 3.5, GateY, 0};
+    if (dot(end - line.back(), end - line.back()) < (Spacing / 2) * (Spacing / 2))
+        line.pop_back();
+    line.push_back(end);
+    return line;
+}
+
+void addRoad(QuadModel& model)
+{
+    const std::vector<Vec3> line = roadCentreLine();
+    constexpr double AsphaltScale = 2 * RoadHalfWidth;
+    std::vector<Vec3> left, right;
+    std::vector<double> distance;
+    double travelled = 0;
+    for (std::size_t i = 0; i < line.size(); ++i) {
+        const Vec3 ahead = line[std::min(i + 1, line.size() - 1)] - line[i == 0 ? 0 : i - 1];
+        const Vec3 side = Vec3{-ahead.y, ahead.x, 0} * (RoadHalfWidth / std::sqrt(dot(ahead, ahead)));
+        if (i > 0)
+            travelled += std::sqrt(dot(line[i] - line[i - 1], line[i] - line[i - 1]));
+        left.push_back(line[i] + side + Vec3{0, 0, OverlayZ});
+        right.push_back(line[i] - side + Vec3{0, 0, OverlayZ});
+        distance.push_back(travelled / AsphaltScale);
+    }
+    for (std::size_t i = 0; i + 1 < line.size(); ++i)
+        model.add("road_" + std::to_string(i + 1), Tex::Asphalt,
+                  {right[i], right[i + 1], left[i + 1], left[i]},
+                  {TexCoord{0, distance[i]}, TexCoord{0, distance[i + 1]},
+                   TexCoord{1, distance[i + 1]}, TexCoord{1, distance[i]}},
+                  {0, 0, 1});
+}
+
+// The river: water at -3 between banks that fall from the ground at y 880
+// and 990 to its bed at -8. The view across it stands just beyond its
+// northern bank, at (1000, 1000), two units above the ground.
+constexpr double RiverSouthBank = 880, RiverBedSouth = 900, RiverBedNorth = 975;
+constexpr double RiverNorthBank = 990;
+constexpr double RiverBedZ = -8, WaterZ = -3;
+
+void addRiverWater(QuadModel& model)
+{
+    // The water's edges lie under the banks, which rise through it.
+    const double south = RiverSouthBank + (RiverBedSouth - RiverSouthBank) * 0.3;
+    const double north = RiverNorthBank - (RiverNorthBank - RiverBedNorth) * 0.3;
+    constexpr double Stretch = 400;
+    int piece = 0;
+    for (double x = -TerrainEdge; x < TerrainEdge; x += Stretch)
+        model.addFloor("river_water_" + std::to_string(++piece), Tex::Water, x, south,
+                       x + Stretch, north, WaterZ, 40);
+}
+
+// ---------------------------------------------------------------- terrain
+
+// Grid lines of the terrain patches: fine inside the boundary wall, where
+// they follow the house, the yard and the courtyard, coarse outside it. The
+// river's banks and bed have rows of their own. Every patch costs the same
+// to draw whatever its size (a 15 x 15 mesh), so the far ground is few and
+// large patches.
+constexpr double GridX[] = {-TerrainEdge, -1300, -500, BoundaryWest, RampStartX, 0, RampEndX,
+                            HouseX, YardEndX, BoundaryEast, 800, 1300, TerrainEdge};
+constexpr double GridY[] = {-TerrainEdge, -1200, -600, BoundarySouth, YardSouthY, 0, 100, HouseY,
+                            BoundaryNorth, RiverSouthBank, RiverBedSouth, RiverBedNorth,
+                            RiverNorthBank, 1400, TerrainEdge};
+
+double smoothstep(double edge0, double edge1, double v)
+{
+    const double t = std::clamp((v - edge0) / (edge1 - edge0), 0.0, 1.0);
+    return t * t * (3 - 2 * t);
+}
+
+double distanceToBox(double x, double y, double x0, double y0, double x1, double y1)
+{
+    const double dx = std::max({x0 - x, 0.0, x - x1});
+    const double dy = std::max({y0 - y, 0.0, y - y1});
+    return std::sqrt(dx * dx + dy * dy);
+}
+
+// Height of the open ground: 0 near the house, along the road (which keeps
+// west of x = 0 south of the grounds) and by the river; low hills further out.
+double groundZ(double x, double y)
+{
+    const double nearHouse = distanceToBox(x, y, -1100, -1100, 1150, 1150);
+    const double nearRoad = distanceToBox(x, y, -1400, -1e9, 0, 0);
+    const double nearRiver = distanceToBox(x, y, -1e9, 700, 1e9, 1150);
+    const double weight = smoothstep(0, 700, std::min({nearHouse, nearRoad, nearRiver}));
+    const double hills = 80 + 60 * std::sin(x / 330 + 1) * std::cos(y / 290) +
+                         35 * std::sin((x - y) / 210);
+    return weight * std::max(0.0, hills);
+}
+
+// The ground of one grid cell: its surface kind and height, or none where the
+// house stands.
+struct CellGround {
+    bool present;
+    int kind;
+    double (*height)(double x, double y);
+};
+
+CellGround groundOfCell(double cx, double cy)
+{
+    auto flat = [](double, double) { return 0.0; };
+    auto yard = [](double x, double) { return yardFloorZ(x); };
+    auto riverBed = [](double, double y) {
+        if (y <= RiverBedSouth)
+            return RiverBedZ * (y - RiverSouthBank) / (RiverBedSouth - RiverSouthBank);
+        if (y >= RiverBedNorth)
+            return RiverBedZ * (RiverNorthBank - y) / (RiverNorthBank - RiverBedNorth);
+        return RiverBedZ;
+    };
+    if (cx > 0 && cx < HouseX && cy > 0 && cy < HouseY)
+        return {false, 0, flat};
+    if (cy > YardSouthY && cy < 0 && cx > BoundaryWest && cx < YardEndX) {
+        if (cx < RampStartX)
+            return {true, Ground::Slabs, flat};  // the courtyard inside the gate
+        return {true, cx < RampEndX ? Ground::Asphalt : Ground::Cement, yard};
+    }
+    if (cy > RiverSouthBank && cy < RiverNorthBank)
+        return {true, cy > RiverBedSouth && cy < RiverBedNorth ? Ground::Cement : Ground::Grass,
+                riverBed};
+    return {true, Ground::Grass, groundZ};
+}
+
+void addTerrain(TerrainModel& terrain)
+{
+    for (std::size_t j = 0; j + 1 < std::size(GridY); ++j) {
+        for (std::size_t i = 0; i + 1 < std::size(GridX); ++i) {
+            const double x0 = GridX[i], x1 = GridX[i + 1];
+            const double y0 = GridY[j], y1 = GridY[j + 1];
+            const CellGround ground = groundOfCell((x0 + x1) / 2, (y0 + y1) / 2);
+            if (!ground.present)
+                continue;
+            // Columns towards +x and rows towards +y: lit from above. Points
+            // on a shared edge are the same for both patches, so the ground
+            // has no cracks.
+            ControlGrid points;
+            for (int r = 0; r < 3; ++r)
+                for (int c = 0; c < 3; ++c) {
+                    const double x = x0 + (x1 - x0) * c / 2, y = y0 + (y1 - y0) * r / 2;
+                    points[r][c] = {x, y, ground.height(x, y)};
+                }
+            terrain.add(ground.kind, points);
+        }
+    }
+}
+
+} // namespace
+
+void makeSceneFiles(const std::string& outputDir)
+{
+    QuadModel model;
+    addHouse(model);
+    addGarageYard(model);
+    addBoundary(model);
+    addGrounds(model);
+    addRoad(model);
+    addRiverWater(model);
+    writeText(outputDir + "/data_textura.geo", model.text());
+
+    TerrainModel terrain;
+    addTerrain(terrain);
+    writeText(outputDir + "/data_terreno.geo", terrain.text());
+}

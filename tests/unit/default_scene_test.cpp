@@ -1,0 +1,277 @@
+// The default scene in data/: the generator makes exactly the committed
+// files, every file reads with the program's own readers without a message,
+// the model names only the bitmap textures, and no two surfaces share a plane
+// over the same area (which would flicker as the depth test picks between
+// them from frame to frame).
+#include "image/bmp_reader.h"
+#include "image/textures.h"
+#include "scene/quad_model_file.h"
+#include "scene/terrain.h"
+#include "scene/terrain_file.h"
+#include "scene_files.h"
+#include "test_support.h"
+#include "textures.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <filesystem>
+#include <set>
+#include <sstream>
+
+namespace {
+
+std::string dataPath(const std::string& name)
+{
+    return std::string(MIRTAL_SOURCE_DIR) + "/data/" + name;
+}
+
+std::string textOf(const std::string& path)
+{
+    const std::vector<unsigned char> bytes = readFile(path);
+    return std::string(bytes.begin(), bytes.end());
+}
+
+std::set<std::string> fileNamesIn(const std::string& directory)
+{
+    std::set<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(directory))
+        names.insert(entry.path().filename().string());
+    return names;
+}
+
+TEST(DefaultScene, GeneratorMakesTheCommittedFilesByteForByte)
+{
+    ScopedWorkDir dir;
+    makeTextures(dir.path());
+    makeSceneFiles(dir.path());
+
+    const std::set<std::string> made = fileNamesIn(dir.path());
+    ASSERT_EQ(made, fileNamesIn(std::string(MIRTAL_SOURCE_DIR) + "/data"))
+        << "data/ holds other files than make_data writes";
+    for (const std::string& name : made)
+        EXPECT_TRUE(readFile(dir.path() + "/" + name) == readFile(dataPath(name)))
+            << name << " differs from what make_data writes: run make_data data";
+}
+
+TEST(DefaultScene, BitmapsAre24BitPowerOfTwoPicturesThatReadWithoutComplaint)
+{
+    for (const BitmapTexture& texture : BitmapTextureTable) {
+        SCOPED_TRACE(texture.fileName);
+        const std::vector<unsigned char> file = readFile(dataPath(texture.fileName));
+        Pixmap pixmap;
+        std::ostringstream messages;
+        ASSERT_EQ(readBmp(file.data(), file.size(), pixmap, messages), 1);
+        // The only line the reader writes for a good file.
+        EXPECT_EQ(messages.str(), "numRows,numCols = " + std::to_string(pixmap.rowCount) + "," +
+                                      std::to_string(pixmap.columnCount) + "\n");
+        for (int side : {pixmap.rowCount, pixmap.columnCount})
+            EXPECT_TRUE(side >= 64 && (side & (side - 1)) == 0) << side;
+        delete[] pixmap.pixels;
+    }
+}
+
+TEST(DefaultScene, RawTexturesHoldOneWhole256By256Image)
+{
+    for (const RawTextureEntry& raw : RawTextureTable)
+        EXPECT_EQ(readFile(dataPath(raw.fileName)).size(), 196608u) << raw.fileName;
+}
+
+TEST(DefaultScene, QuadModelReadsInFullAndNamesOnlyBitmapTextures)
+{
+    testing::internal::CaptureStderr();
+    const std::string text = textOf(dataPath("data_textura.geo"));
+    const std::vector<QuadRecord> quads = parseQuadModel(text, "data_textura.geo");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+
+    std::istringstream in(text);
+    double count = 0;
+    in >> count;
+    EXPECT_EQ(double(quads.size()), count);
+    EXPECT_GT(quads.size(), 300u);
+    for (const QuadRecord& quad : quads) {
+        EXPECT_GE(quad.texture, 2001);
+        EXPECT_LE(quad.texture, 2017);
+        EXPECT_NE(quad.texture, 2016) << "the sky's texture is for the sky sphere";
+    }
+}
+
+TEST(DefaultScene, TerrainReadsToItsTerminatorWithKindsOneToFour)
+{
+    const std::string text = textOf(dataPath("data_terreno.geo"));
+    testing::internal::CaptureStderr();
+    const std::vector<TerrainPatch> patches = parseTerrainPatches(text, "data_terreno.geo");
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_GT(patches.size(), 50u);
+    std::set<int> kinds;
+    for (const TerrainPatch& patch : patches)
+        kinds.insert(patch.kind);
+    EXPECT_EQ(kinds, (std::set<int>{1, 2, 3, 4}));
+    // The terminator is the last record: the file ends with kind 69 and its
+    // nine points.
+    EXPECT_NE(text.rfind("\n69 0 0 0\n"), std::string::npos);
+}
+
+// ------------------------------------------------------------ coplanarity
+
+using Point = std::array<double, 3>;
+
+Point minus(const Point& a, const Point& b) { return {a[0] - b[0], a[1] - b[1], a[2] - b[2]}; }
+double dot(const Point& a, const Point& b) { return a[0] * b[0] + a[1] * b[1] + a[2] * b[2]; }
+Point cross(const Point& a, const Point& b)
+{
+    return {a[1] * b[2] - a[2] * b[1], a[2] * b[0] - a[0] * b[2], a[0] * b[1] - a[1] * b[0]};
+}
+
+// A flat convex surface: a quad of the model (a triangle where two corners
+// coincide) or a flat terrain patch by its four corners.
+struct Surface {
+    std::string name;
+    std::vector<Point> corners;  // distinct corners in order round the outline
+    Point normal{};              // unit
+    double offset = 0;           // normal . p for every point p of the plane
+};
+
+bool makeSurface(std::string name, const std::vector<Point>& points, Surface& surface)
+{
+    std::vector<Point> corners;
+    for (const Point& p : points)
+        if (corners.empty() || dot(minus(p, corners.back()), minus(p, corners.back())) > 1e-12)
+            corners.push_back(p);
+    if (corners.size() > 1 && dot(minus(corners.front(), corners.back()),
+                                  minus(corners.front(), corners.back())) <= 1e-12)
+        corners.pop_back();
+    if (corners.size() < 3)
+        return false;
+    // Newell's normal of the outline.
+    Point n{0, 0, 0};
+    for (std::size_t i = 0; i < corners.size(); ++i) {
+        const Point& a = corners[i];
+        const Point& b = corners[(i + 1) % corners.size()];
+        n[0] += (a[1] - b[1]) * (a[2] + b[2]);
+        n[1] += (a[2] - b[2]) * (a[0] + b[0]);
+        n[2] += (a[0] - b[0]) * (a[1] + b[1]);
+    }
+    const double length = std::sqrt(dot(n, n));
+    if (length < 1e-9)
+        return false;
+    surface = {std::move(name), corners, {n[0] / length, n[1] / length, n[2] / length}, 0};
+    surface.offset = dot(surface.normal, corners[0]);
+    return true;
+}
+
+// Two convex outlines on one plane overlap over more than a sliver: no edge
+// direction of either separates them by more than `slack` (so outlines that
+// only touch along an edge do not count).
+bool overlapInPlane(const Surface& a, const Surface& b, double slack)
+{
+    for (const Surface* s : {&a, &b}) {
+        for (std::size_t i = 0; i < s->corners.size(); ++i) {
+            const Point edge = minus(s->corners[(i + 1) % s->corners.size()], s->corners[i]);
+            Point axis = cross(s->normal, edge);
+            const double length = std::sqrt(dot(axis, axis));
+            if (length < 1e-12)
+                continue;
+            axis = {axis[0] / length, axis[1] / length, axis[2] / length};
+            auto range = [&](const Surface& t) {
+                double low = 1e300, high = -1e300;
+                for (const Point& p : t.corners) {
+                    low = std::min(low, dot(axis, p));
+                    high = std::max(high, dot(axis, p));
+                }
+                return std::pair{low, high};
+            };
+            const auto [aLow, aHigh] = range(a);
+            const auto [bLow, bHigh] = range(b);
+            if (std::min(aHigh, bHigh) - std::max(aLow, bLow) <= slack)
+                return false;
+        }
+    }
+    return true;
+}
+
+bool sharePlane(const Surface& a, const Surface& b, double tolerance)
+{
+    if (std::abs(dot(a.normal, b.normal)) < 1 - 1e-6)
+        return false;
+    for (const Point& p : b.corners)
+        if (std::abs(dot(a.normal, p) - a.offset) > tolerance)
+            return false;
+    return true;
+}
+
+TEST(DefaultScene, NoTwoSurfacesShareAPlaneOverTheSameArea)
+{
+    // Labels in file order: the first word of each record's line.
+    const std::string text = textOf(dataPath("data_textura.geo"));
+    std::vector<std::string> labels;
+    {
+        std::istringstream lines(text);
+        std::string line;
+        std::getline(lines, line);
+        while (std::getline(lines, line))
+            labels.push_back(line.substr(0, line.find(' ')));
+    }
+    const std::vector<QuadRecord> quads = parseQuadModel(text, "data_textura.geo");
+    ASSERT_EQ(labels.size(), quads.size());
+
+    std::vector<Surface> surfaces;
+    for (std::size_t i = 0; i < quads.size(); ++i) {
+        std::vector<Point> points;
+        for (const auto& v : quads[i].vertices)
+            points.push_back({v[0], v[1], v[2]});
+        Surface surface;
+        EXPECT_TRUE(makeSurface(labels[i], points, surface)) << labels[i] << " has no area";
+        surfaces.push_back(surface);
+    }
+    // Flat terrain patches take part by their corners.
+    int flatPatches = 0;
+    for (const TerrainPatch& patch : parseTerrainPatches(textOf(dataPath("data_terreno.geo")),
+                                                         "data_terreno.geo")) {
+        const float* p = patch.controlPoints;
+        auto point = [p](int r, int c) {
+            return Point{p[9 * r + 3 * c], p[9 * r + 3 * c + 1], p[9 * r + 3 * c + 2]};
+        };
+        Surface surface;
+        if (!makeSurface("terrain patch " + std::to_string(flatPatches),
+                         {point(0, 0), point(0, 2), point(2, 2), point(2, 0)}, surface))
+            continue;
+        bool flat = true;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c)
+                flat = flat && std::abs(dot(surface.normal, point(r, c)) - surface.offset) < 1e-4;
+        if (flat) {
+            surfaces.push_back(surface);
+            ++flatPatches;
+        }
+    }
+    EXPECT_GT(flatPatches, 20);
+
+    // Surfaces closer than a tenth of a unit (1 cm) count as one plane.
+    int reported = 0;
+    for (std::size_t i = 0; i < surfaces.size(); ++i)
+        for (std::size_t j = i + 1; j < surfaces.size(); ++j)
+            if (sharePlane(surfaces[i], surfaces[j], 0.1) &&
+                overlapInPlane(surfaces[i], surfaces[j], 0.01) && ++reported <= 20)
+                ADD_FAILURE() << surfaces[i].name << " and " << surfaces[j].name
+                              << " cover the same area of one plane";
+    EXPECT_EQ(reported, 0);
+}
+
+TEST(DefaultScene, OverlapCheckFindsACopiedQuadAndPassesNeighbours)
+{
+    // The check above must see what it looks for: a wall twice over, and
+    // two halves of a floor that meet along an edge.
+    Surface wall, copy, left, right;
+    ASSERT_TRUE(makeSurface("wall", {{0, 0, 0}, {10, 0, 0}, {10, 5, 0}, {0, 5, 0}}, wall));
+    ASSERT_TRUE(makeSurface("copy", {{5, 1, 0.05}, {15, 1, 0.05}, {15, 4, 0.05}, {5, 4, 0.05}}, copy));
+    ASSERT_TRUE(makeSurface("left", {{0, 0, 0}, {0, 0, 5}, {5, 0, 5}, {5, 0, 0}}, left));
+    ASSERT_TRUE(makeSurface("right", {{5, 0, 0}, {5, 0, 5}, {9, 0, 5}, {9, 0, 0}}, right));
+    EXPECT_TRUE(sharePlane(wall, copy, 0.1) && overlapInPlane(wall, copy, 0.01));
+    EXPECT_TRUE(sharePlane(left, right, 0.1));
+    EXPECT_FALSE(overlapInPlane(left, right, 0.01));
+}
+
+} // namespace

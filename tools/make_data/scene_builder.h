@@ -1,0 +1,165 @@
+// Building blocks of the default scene's geometry: textured quads and Bezier
+// terrain patches collected in world space, and their writing as the two
+// scene files. Entry points: QuadModel, TerrainModel, addBox, addWall.
+//
+// World space is z up, in units of about 10 cm. The scene files are read in
+// model space, y up, and drawn turned +90 degrees about x, so that a model
+// point (x, y, z) appears at world (x, -z, y); the writers turn each world
+// point (X, Y, Z) into the model point (X, Z, -Y).
+#pragma once
+
+#include <array>
+#include <string>
+#include <vector>
+
+struct Vec3 {
+    double x = 0, y = 0, z = 0;
+};
+
+inline Vec3 operator+(Vec3 a, Vec3 b) { return {a.x + b.x, a.y + b.y, a.z + b.z}; }
+inline Vec3 operator-(Vec3 a, Vec3 b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+inline Vec3 operator*(Vec3 a, double k) { return {a.x * k, a.y * k, a.z * k}; }
+inline double dot(Vec3 a, Vec3 b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+inline Vec3 cross(Vec3 a, Vec3 b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+
+// Texture coordinates of one corner.
+struct TexCoord {
+    double s = 0, t = 0;
+};
+
+// The bitmap textures by what they show; the values are the program's ids.
+namespace Tex {
+constexpr int FrontDoor = 2001;     // Porta.bmp
+constexpr int BoundaryWall = 2002;  // muro.bmp
+constexpr int PlankDoor = 2003;     // Porta3.bmp
+constexpr int RoofTiles = 2004;     // Telhado1.bmp
+constexpr int GarageDoor = 2005;    // Garagem.bmp
+constexpr int Window = 2006;        // Janela1.bmp
+constexpr int Plaster = 2007;       // Parede1.bmp
+constexpr int Grass = 2008;         // Relva1.bmp
+constexpr int Pavement = 2009;      // calcada.bmp
+constexpr int Cement = 2010;        // cimento.bmp
+constexpr int Asphalt = 2011;       // alcatrao.bmp
+constexpr int Path = 2012;          // caminho.bmp
+constexpr int Wood = 2013;          // madeira2.bmp
+constexpr int Stone = 2014;         // pedra.bmp
+constexpr int Vent = 2015;          // respiradouro.bmp
+constexpr int Water = 2017;         // agua.bmp
+} // namespace Tex
+
+// The surface kinds of the terrain file (which raw image a patch shows).
+namespace Ground {
+constexpr int Slabs = 1;    // janela.raw: granite slabs
+constexpr int Grass = 2;    // Relva1.raw
+constexpr int Asphalt = 3;  // alcatrao.raw
+constexpr int Cement = 4;   // cimento2.raw
+} // namespace Ground
+
+class QuadModel {
+public:
+    // One quad, corners in world space and in drawing order. The program takes
+    // the quad's normal from corners 1 to 3; if that normal points away from
+    // `facing`, the corners are written in the opposite order, so that the lit
+    // side is the one a visitor sees.
+    void add(const std::string& label, int texture, std::array<Vec3, 4> corners,
+             std::array<TexCoord, 4> st, Vec3 facing);
+
+    // An axis-aligned rectangle on the plane z = height, facing up or down,
+    // with the texture laid in world space: s = x / scale, t = y / scale.
+    void addFloor(const std::string& label, int texture, double x0, double y0, double x1,
+                  double y1, double height, double scale, bool facingUp = true);
+
+    std::size_t size() const { return quads_.size(); }
+    // The data_textura.geo text: the record count, then one record per line.
+    std::string text() const;
+
+private:
+    struct Quad {
+        std::string label;
+        int texture;
+        std::array<Vec3, 4> corners;
+        std::array<TexCoord, 4> st;
+    };
+    std::vector<Quad> quads_;
+};
+
+// 3 x 3 control points, row r and column c at [r][c]; the columns run along
+// the evaluator's u and the rows along v.
+using ControlGrid = std::array<std::array<Vec3, 3>, 3>;
+
+class TerrainModel {
+public:
+    // Lit from above when the columns run towards +x and the rows towards +y.
+    void add(int kind, const ControlGrid& points);
+
+    std::size_t size() const { return patches_.size(); }
+    // The data_terreno.geo text: the count, the patches, the terminator.
+    std::string text() const;
+
+private:
+    struct Patch {
+        int kind;
+        ControlGrid points;
+    };
+    std::vector<Patch> patches_;
+};
+
+// Sides of a box that another part covers, left out so that no two quads
+// share a plane over the same area.
+enum BoxSide : unsigned { BoxWest = 1, BoxEast = 2, BoxSouth = 4, BoxNorth = 8 };
+
+// A rectangular box from corner `low` to corner `high`: its four sides (less
+// `hiddenSides`) and its top, all with one texture laid in world space at
+// `scale` units per repeat. The bottom is never seen and is left out.
+void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, Vec3 high,
+            double scale, unsigned hiddenSides = 0);
+
+// Where a wall face changes material: up to `top`, the face shows `texture`
+// at `scale` units per repeat.
+struct FaceBand {
+    double top;
+    int texture;
+    double scale;
+};
+
+// What fills an opening in a wall.
+enum class Fill {
+    None,     // an open doorway or arch
+    Pane,     // one quad in the middle of the wall: window, closed door, vent
+    OpenDoor  // a door leaf turned into the room about the opening's start
+};
+
+// An opening, placed along the wall from its start and in world height.
+struct Opening {
+    double from, to;
+    double bottom, top;
+    Fill fill = Fill::None;
+    int texture = 0;
+};
+
+// A straight wall: its outer face runs from `start` to `end` with the outside
+// on the right, seen from above; the inner face lies `thickness` to the left.
+// The inner face is shortened by `innerTrim` at each end, where it meets the
+// inner faces of the walls at the corners (0 for a wall between rooms, which
+// ends against other walls). Each face is cut around the openings, and each
+// opening gets its four reveals and its fill.
+struct Wall {
+    std::string label;
+    double startX, startY, endX, endY;
+    double thickness;
+    double innerTrim;
+    double outerBottom, outerTop;
+    std::vector<FaceBand> outerBands;
+    double innerBottom, innerTop;
+    std::vector<FaceBand> innerBands;
+    std::vector<Opening> openings;
+};
+
+void addWall(QuadModel& model, const Wall& wall);
+
+// Writes text to path, replacing the file; ends the program with a message if
+// that fails.
+void writeText(const std::string& path, const std::string& text);

@@ -1,0 +1,115 @@
+"""Screenshots of every fixed camera placement of the real program, for the
+gallery in docs/gallery: the start view, "Normaliza", the nine function-key
+views, the eleven views of "Vistas da Camera" and a few frames of the camera
+flight. Runs the binary on the data files under a private X server and
+drives it with real key presses and menu clicks.
+
+    tests/with_xvfb.sh python3 tools/make_gallery.py --binary build/mirtal \
+        --data data --out docs/gallery
+"""
+
+import argparse
+import os
+import struct
+import sys
+import time
+import zlib
+
+sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
+
+from mirtal_e2e import (Mirtal, choose_main_menu_entry, menu_entry_point,  # noqa: E402
+                        move_pointer, open_main_menu, run, try_screenshot,
+                        wait_for_first_frame, wait_for_menus)
+
+VISTAS_DA_CAMERA, NORMALIZA, VOO_DA_CAMERA = 1, 2, 3  # main menu entries, 0 first
+
+# The views of "Vistas da Camera" in menu order, with the gallery's names.
+MENU_VIEWS = ["frente", "tras", "lat-direito", "lat-esquerdo", "garagem", "alcado",
+              "portao", "rio", "geral-1", "geral-2", "geral-3"]
+FUNCTION_KEY_VIEWS = ["cima-entrada", "vista-de-tras", "vista-de-frente", "vista-de-tras-baixa",
+                      "vista-de-esquerda", "vista-de-direita", "vista-de-cima", "entrada",
+                      "dentro-de-casa"]
+
+
+def write_png(path, picture):
+    raw = b"".join(b"\0" + bytes(channel for pixel in row for channel in pixel)
+                   for row in picture.rows)
+
+    def chunk(kind, data):
+        return (struct.pack(">I", len(data)) + kind + data
+                + struct.pack(">I", zlib.crc32(kind + data) & 0xFFFFFFFF))
+
+    header = struct.pack(">IIBBBBB", picture.width, picture.height, 8, 2, 0, 0, 0)
+    with open(path, "wb") as f:
+        f.write(b"\x89PNG\r\n\x1a\n" + chunk(b"IHDR", header)
+                + chunk(b"IDAT", zlib.compress(raw, 9)) + chunk(b"IEND", b""))
+
+
+def settle():
+    """Time for the view's redisplay to be drawn."""
+    time.sleep(0.6)
+
+
+def choose_camera_view(app, index):
+    menu = open_main_menu(app)
+    if menu is None:
+        raise RuntimeError("the main menu did not open")
+    move_pointer(*menu_entry_point(menu, VISTAS_DA_CAMERA))
+    menus = wait_for_menus(2)
+    if len(menus) != 2:
+        raise RuntimeError("the views submenu did not open")
+    submenu = [m for m in menus if m != menu][0]
+    move_pointer(*menu_entry_point(submenu, index))
+    run("xdotool", "click", "1")
+    if wait_for_menus(0) != []:
+        raise RuntimeError("the menu did not close")
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__.splitlines()[0])
+    parser.add_argument("--binary", required=True)
+    parser.add_argument("--data", required=True)
+    parser.add_argument("--out", required=True)
+    args = parser.parse_args()
+    os.makedirs(args.out, exist_ok=True)
+
+    def save(name, app):
+        path = os.path.join(args.out, name + ".png")
+        write_png(path, try_screenshot(app))
+        print(path)
+
+    app = Mirtal(os.path.abspath(args.binary), os.path.abspath(args.data))
+    try:
+        app.wait_for_window()
+        wait_for_first_frame(app)
+        settle()
+        save("00-start", app)
+
+        for n, name in enumerate(FUNCTION_KEY_VIEWS, start=1):
+            app.key(f"F{n}")
+            settle()
+            save(f"f{n}-{name}", app)
+
+        for index, name in enumerate(MENU_VIEWS):
+            choose_camera_view(app, index)
+            settle()
+            save(f"menu{index + 1:02d}-{name}", app)
+
+        choose_main_menu_entry(app, NORMALIZA)
+        settle()
+        save("normaliza", app)
+
+        # The flight advances one step per frame, as fast as frames come, so
+        # its pictures are taken at moments rather than at chosen steps.
+        choose_main_menu_entry(app, VOO_DA_CAMERA)
+        for shot in range(6):
+            time.sleep(0.25)
+            save(f"flight-{shot + 1}", app)
+        app.key("Escape")
+        app.wait_for_exit()
+    finally:
+        app.close()
+
+
+if __name__ == "__main__":
+    main()
