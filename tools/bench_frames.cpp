@@ -6,6 +6,7 @@
 //   - start-up: from the start of initScene to the first swapped frame;
 //   - the normal-mode frame (stepSun, then displayScene), FRAME_COUNT times;
 //   - an empty frame (clear and swap only), FRAME_COUNT times, in the same run;
+//   - frames that call one scene list alone (quads, terrain, sky), as many;
 //   - memory after start-up: the process's VmRSS and VmHWM, the heap that
 //     initScene and the first frame added (malloc's count, which holds
 //     Mesa's display lists and, with llvmpipe, the texture images), and the
@@ -17,6 +18,7 @@
 // The last line, "summary: key=value ...", is for tools/bench_scale.sh.
 // Run it under tests/with_xvfb.sh (Mesa's software renderer).
 #include "app/startup.h"
+#include "app/state.h"
 #include "image/textures.h"
 #include "scene/quad_model.h"
 #include "scene/quad_model_file.h"
@@ -183,6 +185,23 @@ double timeStep(Step step)
 
 constexpr double MiB = 1024.0 * 1024.0;
 
+// A normal-mode frame that calls one scene list alone, where drawSceneLists
+// calls all three: what each list costs of a frame.
+void oneListFrame(GLuint list)
+{
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glMatrixMode(GL_MODELVIEW);
+    drawSunAndLights();
+    glPushMatrix();
+    glRotatef(90, 1, 0, 0);
+    glEnable(GL_TEXTURE_2D);
+    glCallList(list);
+    glDisable(GL_TEXTURE_2D);
+    glPopMatrix();
+    glutSwapBuffers();
+}
+
 void emptyFrame()
 {
     glClearColor(0, 0, 0, 1);
@@ -240,6 +259,9 @@ int main(int argc, char** argv)
     const double heapAfterFrames = heapInUseBytes();
     const long rssAfterFramesKiB = statusKiB("VmRSS");
     const FrameTimes empty = timeFrames(frameCount, emptyFrame);
+    const FrameTimes quadFrames = timeFrames(frameCount, [] { oneListFrame(quadListBase); });
+    const FrameTimes terrainFrames = timeFrames(frameCount, [] { oneListFrame(terrainList); });
+    const FrameTimes skyFrames = timeFrames(frameCount, [] { oneListFrame(skyList); });
 
     std::printf("window %d x %d, renderer %s\n", width, height,
                 reinterpret_cast<const char*>(glGetString(GL_RENDERER)));
@@ -251,6 +273,9 @@ int main(int argc, char** argv)
     report("empty frame (clear and swap)", empty);
     std::printf("%-34s %8.3f ms a frame\n", "scene cost beyond an empty frame",
                 scene.mean() - empty.mean());
+    report("frame of the quad list alone", quadFrames);
+    report("frame of the terrain list alone", terrainFrames);
+    report("frame of the sky list alone", skyFrames);
     std::printf("%-34s %8.2f\n", "scene frame / empty frame", scene.mean() / empty.mean());
     std::printf("%-34s %8.1f MiB VmRSS, %.1f MiB VmHWM\n", "memory after start-up",
                 double(rssKiB) / 1024, double(hwmKiB) / 1024);
@@ -288,16 +313,18 @@ int main(int argc, char** argv)
                 "loadTerrainPatches (read + list)", patchesMs, terrainListBytes / MiB);
 
     std::printf("summary: quads=%zu patches=%zu startup_ms=%.1f init_scene_ms=%.1f "
-                "first_frame_ms=%.1f startup_cpu_ms=%.1f frame_ms=%.3f frame_cpu_ms=%.3f empty_ms=%.3f ratio=%.2f rss_mib=%.1f "
-                "hwm_mib=%.1f rss_after_frames_mib=%.1f heap_mib=%.1f init_heap_mib=%.1f "
-                "texture_mib=%.1f quad_list_mib=%.2f terrain_list_mib=%.2f "
-                "read_quads_ms=%.1f read_patches_ms=%.1f load_quads_ms=%.1f "
-                "load_patches_ms=%.1f\n",
+                "first_frame_ms=%.1f startup_cpu_ms=%.1f frame_ms=%.3f frame_cpu_ms=%.3f "
+                "empty_ms=%.3f quad_frame_ms=%.3f terrain_frame_ms=%.3f sky_frame_ms=%.3f "
+                "ratio=%.2f rss_mib=%.1f hwm_mib=%.1f rss_after_frames_mib=%.1f "
+                "heap_mib=%.1f init_heap_mib=%.1f texture_mib=%.1f quad_list_mib=%.2f "
+                "terrain_list_mib=%.2f read_quads_ms=%.1f read_patches_ms=%.1f "
+                "load_quads_ms=%.1f load_patches_ms=%.1f\n",
                 quads.size(), patches.size(), startUpMs, initSceneMs, startUpMs - initSceneMs,
                 startUpProcessorMs, scene.mean(), scene.processorMs / double(scene.each.size()),
-                empty.mean(), scene.mean() / empty.mean(), double(rssKiB) / 1024,
-                double(hwmKiB) / 1024, double(rssAfterFramesKiB) / 1024, heapAdded / MiB,
-                heapAddedByInitScene / MiB, textureBytes / MiB, quadListBytes / MiB,
-                terrainListBytes / MiB, readQuadsMs, readPatchesMs, quadsMs, patchesMs);
+                empty.mean(), quadFrames.mean(), terrainFrames.mean(), skyFrames.mean(),
+                scene.mean() / empty.mean(), double(rssKiB) / 1024, double(hwmKiB) / 1024,
+                double(rssAfterFramesKiB) / 1024, heapAdded / MiB, heapAddedByInitScene / MiB,
+                textureBytes / MiB, quadListBytes / MiB, terrainListBytes / MiB, readQuadsMs,
+                readPatchesMs, quadsMs, patchesMs);
     return 0;
 }

@@ -58,7 +58,9 @@ for ((run = 1; run <= runs; ++run)); do
 done
 tests/with_xvfb.sh "$build/tools/bench_textures" "$scene" > "$work/textures.txt" 2>&1
 
-echo "machine: $(nproc) processors, $(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')"
+cpu=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
+echo "machine: $(nproc) processors, $cpu, Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri \
+    2>/dev/null || echo '(version unknown)')"
 echo "renderer: $(grep -m1 '^window' "$work/1x.run1.txt" | sed 's/.*renderer //')"
 echo "scene: $scene; $frames timed frames a run, median of $runs runs"
 cat "$work/scaling.txt"
@@ -93,10 +95,17 @@ table(["scene", "quads", "patches", "start-up ms (initScene + 1st frame)",
        "VmRSS after the frames MiB", "heap MiB (textures, lists)"],
       [[name, f"{f['quads']:.0f}", f"{f['patches']:.0f}",
         f"{f['startup_ms']:.0f} ({f['init_scene_ms']:.0f} + {f['first_frame_ms']:.0f})",
-        f"{f['frame_ms']:.1f} ({f['frame_cpu_ms']:.1f})", f"{f['empty_ms']:.2f}", f"{f['ratio']:.0f}",
+        f"{f['frame_ms']:.1f} ({f['frame_cpu_ms']:.1f})", f"{f['empty_ms']:.2f}",
+        f"{f['ratio']:.0f}",
         f"{f['rss_mib']:.0f}", f"{f['hwm_mib']:.0f}", f"{f['rss_after_frames_mib']:.0f}",
         f"{f['heap_mib']:.0f} ({f['texture_mib']:.1f}, "
         f"{f['quad_list_mib'] + f['terrain_list_mib']:.1f})"]
+       for name, f in figures.items()])
+
+table(["scene", "frame ms", "quad list alone ms", "terrain list alone ms", "sky list alone ms",
+       "empty frame ms"],
+      [[name, f"{f['frame_ms']:.1f}", f"{f['quad_frame_ms']:.1f}",
+        f"{f['terrain_frame_ms']:.1f}", f"{f['sky_frame_ms']:.1f}", f"{f['empty_ms']:.2f}"]
        for name, f in figures.items()])
 
 def per(value_mib, count):
