@@ -9,7 +9,7 @@
 #include "scene/terrain.h"
 #include "scene/terrain_file.h"
 #include "scene_files.h"
-#include "test_support.h"
+#include "default_scene.h"
 #include "textures.h"
 
 #include <gtest/gtest.h>
@@ -23,16 +23,7 @@
 
 namespace {
 
-std::string dataPath(const std::string& name)
-{
-    return std::string(MIRTAL_SOURCE_DIR) + "/data/" + name;
-}
-
-std::string textOf(const std::string& path)
-{
-    const std::vector<unsigned char> bytes = readFile(path);
-    return std::string(bytes.begin(), bytes.end());
-}
+std::string dataPath(const std::string& name) { return defaultScenePath(name); }
 
 std::set<std::string> fileNamesIn(const std::string& directory)
 {
@@ -82,7 +73,7 @@ TEST(DefaultScene, RawTexturesHoldOneWhole256By256Image)
 TEST(DefaultScene, QuadModelReadsInFullAndNamesOnlyBitmapTextures)
 {
     testing::internal::CaptureStderr();
-    const std::string text = textOf(dataPath("data_textura.geo"));
+    const std::string text = defaultSceneText("data_textura.geo");
     const std::vector<QuadRecord> quads = parseQuadModel(text, "data_textura.geo");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
 
@@ -100,7 +91,7 @@ TEST(DefaultScene, QuadModelReadsInFullAndNamesOnlyBitmapTextures)
 
 TEST(DefaultScene, TerrainReadsToItsTerminatorWithKindsOneToFour)
 {
-    const std::string text = textOf(dataPath("data_terreno.geo"));
+    const std::string text = defaultSceneText("data_terreno.geo");
     testing::internal::CaptureStderr();
     const std::vector<TerrainPatch> patches = parseTerrainPatches(text, "data_terreno.geo");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
@@ -204,31 +195,18 @@ bool sharePlane(const Surface& a, const Surface& b, double tolerance)
 
 TEST(DefaultScene, NoTwoSurfacesShareAPlaneOverTheSameArea)
 {
-    // Labels in file order: the first word of each record's line.
-    const std::string text = textOf(dataPath("data_textura.geo"));
-    std::vector<std::string> labels;
-    {
-        std::istringstream lines(text);
-        std::string line;
-        std::getline(lines, line);
-        while (std::getline(lines, line))
-            labels.push_back(line.substr(0, line.find(' ')));
-    }
-    const std::vector<QuadRecord> quads = parseQuadModel(text, "data_textura.geo");
-    ASSERT_EQ(labels.size(), quads.size());
-
     std::vector<Surface> surfaces;
-    for (std::size_t i = 0; i < quads.size(); ++i) {
+    for (const LabelledQuad& q : defaultSceneQuads()) {
         std::vector<Point> points;
-        for (const auto& v : quads[i].vertices)
+        for (const auto& v : q.quad.vertices)
             points.push_back({v[0], v[1], v[2]});
         Surface surface;
-        EXPECT_TRUE(makeSurface(labels[i], points, surface)) << labels[i] << " has no area";
+        EXPECT_TRUE(makeSurface(q.label, points, surface)) << q.label << " has no area";
         surfaces.push_back(surface);
     }
     // Flat terrain patches take part by their corners.
     int flatPatches = 0;
-    for (const TerrainPatch& patch : parseTerrainPatches(textOf(dataPath("data_terreno.geo")),
+    for (const TerrainPatch& patch : parseTerrainPatches(defaultSceneText("data_terreno.geo"),
                                                          "data_terreno.geo")) {
         const float* p = patch.controlPoints;
         auto point = [p](int r, int c) {

@@ -78,7 +78,7 @@ std::vector<Wall> outerWalls()
               {161, 172, FloorZ, DoorTopZ, Fill::OpenDoor, Tex::FrontDoor}}),
         // Right side (y = 0, facing -y), over the sunken garage yard: the hall
         // and kitchen windows, and below the floor the garage door and vents.
-        wall("house_right_wall", 0, 0, HouseX, 0, GarageFloorZ,
+        wall("house_right_wall", 0, 0, HouseX, 0, GarageFloorZ - 2,
              {window(20), window(112),
               {95, 135, GarageFloorZ, GarageDoorTopZ, Fill::Pane, Tex::GarageDoor},
               {86, 92, -16, -10, Fill::Pane, Tex::Vent},
@@ -106,11 +106,11 @@ std::vector<Wall> innerWalls()
     auto doorway = [](double from) { return Opening{from, from + 11, FloorZ, DoorTopZ}; };
     return {
         // Hall | living room, y 60..62, with a wide arch between them.
-        wall("hall_living_wall", OuterWall, 60, 100, 60, {{37, 77, FloorZ, FloorZ + 24}}),
+        wall("house_hall_living_wall", OuterWall, 60, 100, 60, {{37, 77, FloorZ, FloorZ + 24}}),
         // Hall and living room | kitchen and bedroom, x 100..102.
-        wall("middle_wall", 100, HouseY - OuterWall, 100, OuterWall, {doorway(46), doorway(156)}),
+        wall("house_middle_wall", 100, HouseY - OuterWall, 100, OuterWall, {doorway(46), doorway(156)}),
         // Kitchen | bedroom, y 100..102.
-        wall("kitchen_bedroom_wall", 102, 100, HouseX - OuterWall, 100, {doorway(13)}),
+        wall("house_kitchen_bedroom_wall", 102, 100, HouseX - OuterWall, 100, {doorway(13)}),
     };
 }
 
@@ -216,8 +216,11 @@ double yardFloorZ(double x)
 void addGarageYard(QuadModel& model)
 {
     constexpr double StoneScale = 20;
+    // The walls reach below the floor they stand on, so that no crack opens
+    // along the foot of a wall.
+    constexpr double Footing = 2;
     auto retaining = [&](const std::string& label, double x0, double x1, double y, Vec3 facing) {
-        const Vec3 p0{x0, y, yardFloorZ(x0)}, p1{x1, y, yardFloorZ(x1)};
+        const Vec3 p0{x0, y, yardFloorZ(x0) - Footing}, p1{x1, y, yardFloorZ(x1) - Footing};
         const Vec3 p2{x1, y, 0}, p3{x0, y, 0};
         auto st = [&](Vec3 p) { return TexCoord{p.x / StoneScale, p.z / StoneScale}; };
         model.add(label, Tex::Stone, {p0, p1, p2, p3}, {st(p0), st(p1), st(p2), st(p3)}, facing);
@@ -230,7 +233,8 @@ void addGarageYard(QuadModel& model)
     retaining("yard_north_wall", HouseX, YardEndX, 0, {0, -1, 0});
     // East end of the yard.
     {
-        const Vec3 p0{YardEndX, 0, GarageFloorZ}, p1{YardEndX, YardSouthY, GarageFloorZ};
+        const Vec3 p0{YardEndX, 0, GarageFloorZ - Footing};
+        const Vec3 p1{YardEndX, YardSouthY, GarageFloorZ - Footing};
         const Vec3 p2{YardEndX, YardSouthY, 0}, p3{YardEndX, 0, 0};
         auto st = [&](Vec3 p) { return TexCoord{-p.y / StoneScale, p.z / StoneScale}; };
         model.add("yard_east_wall", Tex::Stone, {p0, p1, p2, p3}, {st(p0), st(p1), st(p2), st(p3)},
