@@ -1,5 +1,5 @@
-"""Screenshots of every fixed camera placement of the real program, for the
-gallery in docs/gallery: the start view, "Normaliza", the nine function-key
+"""Screenshots of every fixed camera placement of the real program, at half
+size, for the gallery in docs/gallery: the start view, "Normaliza", the nine function-key
 views, the eleven views of "Vistas da Camera" and a few frames of the camera
 flight. Runs the binary on the data files under a private X server and
 drives it with real key presses and menu clicks.
@@ -17,8 +17,8 @@ import zlib
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "tests", "e2e"))
 
-from mirtal_e2e import (Mirtal, choose_main_menu_entry, menu_entry_point,  # noqa: E402
-                        move_pointer, open_main_menu, run, try_screenshot,
+from mirtal_e2e import (Mirtal, Picture, choose_main_menu_entry,  # noqa: E402
+                        menu_entry_point, move_pointer, open_main_menu, run, try_screenshot,
                         wait_for_first_frame, wait_for_menus)
 
 VISTAS_DA_CAMERA, NORMALIZA, VOO_DA_CAMERA = 1, 2, 3  # main menu entries, 0 first
@@ -31,9 +31,27 @@ FUNCTION_KEY_VIEWS = ["cima-entrada", "vista-de-tras", "vista-de-frente", "vista
                       "dentro-de-casa"]
 
 
+def half_size(picture):
+    """The picture at half its width and height, each pixel the mean of four."""
+    rows = []
+    for y in range(0, picture.height - 1, 2):
+        upper, lower = picture.rows[y], picture.rows[y + 1]
+        rows.append([tuple((upper[x][c] + upper[x + 1][c] + lower[x][c] + lower[x + 1][c] + 2) // 4
+                           for c in range(3))
+                     for x in range(0, picture.width - 1, 2)])
+    return Picture(len(rows[0]), len(rows), rows)
+
+
 def write_png(path, picture):
-    raw = b"".join(b"\0" + bytes(channel for pixel in row for channel in pixel)
-                   for row in picture.rows)
+    """An 8-bit RGB PNG; each row is stored as its difference from the row
+    above (filter "Up"), which compresses photographs of the scene well."""
+    flat = [bytes(channel for pixel in row for channel in pixel) for row in picture.rows]
+    previous = bytes(len(flat[0]))
+    lines = []
+    for row in flat:
+        lines.append(b"\2" + bytes((a - b) & 0xFF for a, b in zip(row, previous)))
+        previous = row
+    raw = b"".join(lines)
 
     def chunk(kind, data):
         return (struct.pack(">I", len(data)) + kind + data
@@ -75,7 +93,7 @@ def main():
 
     def save(name, app):
         path = os.path.join(args.out, name + ".png")
-        write_png(path, try_screenshot(app))
+        write_png(path, half_size(try_screenshot(app)))
         print(path)
 
     app = Mirtal(os.path.abspath(args.binary), os.path.abspath(args.data))

@@ -129,6 +129,34 @@ void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, V
     model.addFloor(label + "_top", texture, x0, y0, x1, y1, z1, scale);
 }
 
+void addTree(QuadModel& model, const std::string& label, double x, double y, double height,
+             double radius)
+{
+    constexpr double BarkScale = 6, LeafScale = 12;
+    const double trunk = std::max(0.8, radius * 0.12);
+    addBox(model, label + "_trunk", Tex::Wood, {x - trunk, y - trunk, -0.5},
+           {x + trunk, y + trunk, height * 0.3}, BarkScale);
+    for (int tier = 0; tier < 3; ++tier) {
+        const double base = height * (0.18 + 0.24 * tier);
+        const double apex = base + height * (0.5 - 0.06 * tier);
+        const double half = radius * (1 - 0.27 * tier);
+        const Vec3 top{x, y, apex};
+        const double turn = tier * Pi / 4;
+        for (int side = 0; side < 4; ++side) {
+            const double a0 = turn + side * Pi / 2, a1 = a0 + Pi / 2;
+            const Vec3 p0{x + half * std::cos(a0), y + half * std::sin(a0), base};
+            const Vec3 p1{x + half * std::cos(a1), y + half * std::sin(a1), base};
+            const Vec3 outward = cross(p1 - p0, top - p0);
+            const double w = std::sqrt(dot(p1 - p0, p1 - p0)) / LeafScale;
+            const double h = (apex - base) / LeafScale;
+            model.add(label + "_tier" + std::to_string(tier + 1) + "_" + std::to_string(side + 1),
+                      Tex::Grass, {p0, p1, top, top},
+                      {TexCoord{0, 0}, TexCoord{w, 0}, TexCoord{w / 2, h}, TexCoord{w / 2, h}},
+                      outward);
+        }
+    }
+}
+
 namespace {
 
 // One face of a wall: the rectangle [from, to] x [bottom, top] in (along,

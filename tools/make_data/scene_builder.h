@@ -117,6 +117,11 @@ enum BoxSide : unsigned { BoxWest = 1, BoxEast = 2, BoxSouth = 4, BoxNorth = 8 }
 void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, Vec3 high,
             double scale, unsigned hiddenSides = 0);
 
+// A conifer: a trunk and three tiers of four-sided cones, each tier turned
+// by 45 degrees from the one below, standing on the ground at (x, y).
+void addTree(QuadModel& model, const std::string& label, double x, double y, double height,
+             double radius);
+
 // Where a wall face changes material: up to `top`, the face shows `texture`
 // at `scale` units per repeat.
 struct FaceBand {

@@ -323,6 +323,23 @@ void addGrounds(QuadModel& model)
     model.addFloor("back_patio", Tex::Pavement, HouseX, 40, 200, 160, OverlayZ, 25);
     model.addFloor("back_path", Tex::Path, 200, 73, 330, 88, OverlayZ, 15);
     addBox(model, "garden_bench", Tex::Stone, {330, 70, 0}, {336, 91, 5}, 10);
+
+    // Cypresses along the boundary wall, clear of the views of the house
+    // from behind and from the left; a few in the front garden, and a copse
+    // on the river's near bank.
+    struct TreeSpot {
+        double x, y, height, radius;
+    };
+    constexpr TreeSpot Trees[] = {
+        {200, 342, 55, 9},  {245, 344, 62, 10}, {290, 341, 50, 8},  {335, 343, 58, 9},
+        {-60, 340, 52, 8},  {362, 300, 60, 10}, {363, 255, 48, 8},  {362, -60, 56, 9},
+        {364, -105, 50, 8}, {362, -143, 60, 10}, {-55, 230, 45, 9}, {-50, 300, 58, 10},
+        {560, 840, 70, 12}, {610, 855, 58, 10}, {660, 835, 75, 13}, {725, 850, 62, 11},
+        {790, 838, 68, 12}, {1180, 850, 64, 11}, {1240, 835, 72, 12},
+    };
+    int tree = 0;
+    for (const TreeSpot& t : Trees)
+        addTree(model, "tree_" + std::to_string(++tree), t.x, t.y, t.height, t.radius);
 }
 
 // ------------------------------------------------------- road and river
