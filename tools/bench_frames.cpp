@@ -43,7 +43,8 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-// Frames drawn before timing starts: the driver settles its caches.
+// Frames drawn before timing starts, so that the driver settles its caches:
+// this many, or as many as are timed if that is fewer (a huge scene).
 constexpr int WarmUpFrames = 10;
 
 double millisecondsSince(Clock::time_point start)
@@ -86,7 +87,7 @@ struct FrameTimes {
 template <typename DrawFrame>
 FrameTimes timeFrames(int count, DrawFrame drawFrame)
 {
-    for (int i = 0; i < WarmUpFrames; ++i) {
+    for (int i = 0; i < std::min(WarmUpFrames, count); ++i) {
         drawFrame();
         glFinish();
     }

@@ -40,11 +40,23 @@ if [ -z "$scene" ]; then
     fi
 fi
 scene=$(cd "$scene" && pwd)
+origin=$scene
+if [ "$scene" = "$(pwd)/data" ]; then
+    origin="$scene (last commit of data/: $(git log -1 --format='%h %cs' -- data))"
+    if [ -n "$(git status --porcelain -- data)" ]; then
+        origin="$origin, with changes not committed"
+    fi
+fi
+
+# A copy taken now, so that every run reads the same files even if the
+# scene's folder changes meanwhile.
+mkdir "$work/1x"
+cp "$scene"/*.bmp "$scene"/*.raw "$scene"/*.geo "$work/1x/"
 
 names=(1x)
-dirs=("$scene")
+dirs=("$work/1x")
 for k in $scales; do
-    python3 tools/scale_scene.py "$scene" "$work/${k}x" "$k" | sed "s|^$work/||" \
+    python3 tools/scale_scene.py "$work/1x" "$work/${k}x" "$k" | sed "s|^$work/||" \
         >> "$work/scaling.txt"
     names+=("${k}x")
     dirs+=("$work/${k}x")
@@ -56,13 +68,14 @@ for ((run = 1; run <= runs; ++run)); do
             > "$work/${names[$i]}.run$run.txt" 2>&1
     done
 done
-tests/with_xvfb.sh "$build/tools/bench_textures" "$scene" > "$work/textures.txt" 2>&1
+tests/with_xvfb.sh "$build/tools/bench_textures" "$work/1x" > "$work/textures.txt" 2>&1
 
 cpu=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 echo "machine: $(nproc) processors, $cpu, Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri \
     2>/dev/null || echo '(version unknown)')"
 echo "renderer: $(grep -m1 '^window' "$work/1x.run1.txt" | sed 's/.*renderer //')"
-echo "scene: $scene; $frames timed frames a run, median of $runs runs"
+echo "scene: $origin"
+echo "$frames timed frames a run, median of $runs runs"
 cat "$work/scaling.txt"
 echo
 python3 - "$work" "$runs" "${names[@]}" <<'EOF'
@@ -120,5 +133,5 @@ table(["scene", "read quads ms", "read patches ms", "loadQuadModel ms",
         f"{f['terrain_list_mib']:.2f}", per(f['terrain_list_mib'], f['patches'])]
        for name, f in figures.items()])
 EOF
-echo "bench_textures $scene:"
+echo "bench_textures on the scene's 17 bitmaps:"
 grep -v '^numRows' "$work/textures.txt"
