@@ -15,11 +15,13 @@
 #include <GL/glu.h>
 #include <gtest/gtest.h>
 
+#include <chrono>
 #include <climits>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
 #include <string>
+#include <thread>
 #include <unistd.h>
 #include <vector>
 
@@ -103,6 +105,27 @@ bool runMainLoopUntil(std::function<bool()> goal)
     return loopGoal();
 }
 
+// Lets freeglut handle events until no display has come for a while: on a
+// busy machine the window's first expose may arrive late, and a test that
+// counts frames must not see it.
+void settleWindow()
+{
+    using Clock = std::chrono::steady_clock;
+    const auto start = Clock::now();
+    auto quietSince = start;
+    int seen = displayCount;
+    while (Clock::now() - start < std::chrono::seconds(3)) {
+        glutMainLoopEvent();
+        if (displayCount != seen) {
+            seen = displayCount;
+            quietSince = Clock::now();
+        } else if (Clock::now() - quietSince > std::chrono::milliseconds(200)) {
+            break;
+        }
+        std::this_thread::sleep_for(std::chrono::milliseconds(10));
+    }
+}
+
 class MenusTest : public testing::Test {
 protected:
     void SetUp() override
@@ -114,7 +137,7 @@ protected:
         if (!quadric)
             quadric = gluNewQuadric();
         glutDisplayFunc(countingDisplay);
-        gl::pumpEvents();
+        settleWindow();
         startPlacement();
     }
     void TearDown() override
