@@ -1,7 +1,8 @@
 #!/bin/bash
 # Installs what is missing, builds Mirtal with warnings as errors, and runs
-# every test headless: unit tests, GL tests on Mesa under a private Xvfb, and
-# end-to-end tests of the real binary. Then the same suite again in a build
+# every test headless: unit tests, GL tests on Mesa's software renderer and
+# end-to-end tests of the real binary, each GL or end-to-end test under an
+# Xvfb of its own (tests/with_xvfb.sh). Then the same suite again in a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
 # the fuzzers of the three file readers.
 set -euo pipefail
@@ -14,7 +15,7 @@ jobs=$(nproc)
 echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRTAL_WERROR=ON > /dev/null
 cmake --build build -j"$jobs"
-tests/with_xvfb.sh ctest --test-dir build --output-on-failure -j"$jobs"
+ctest --test-dir build --output-on-failure -j"$jobs"
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMIRTAL_WERROR=ON \
@@ -24,7 +25,7 @@ cmake --build build-sanitize -j"$jobs"
 # report at exit could name it, so there is no leak check at exit: the leak
 # test of the start-up path checks while the driver is loaded.
 ASAN_OPTIONS=detect_leaks=1:leak_check_at_exit=0 UBSAN_OPTIONS=print_stacktrace=1 \
-    tests/with_xvfb.sh ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
+    ctest --test-dir build-sanitize --output-on-failure -j"$jobs"
 
 echo "== fuzz the file readers =="
 bash tools/run_fuzzers.sh 20
