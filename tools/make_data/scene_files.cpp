@@ -364,10 +364,23 @@ double flightCubic(double x)
 
 std::vector<Vec3> roadCentreLine()
 {
-    constexpr double Spacing = 12;
+    // A new point where the road has turned by 3 degrees since the last one
+    // or run on 60 units, but never closer than 8: short pieces in the bends,
+    // long ones on the straight.
+    constexpr double Spacing = 8, LongestPiece = 60;
+    const double turn = std::cos(3 * std::acos(-1.0) / 180);
     std::vector<Vec3> line;
-    auto follow = [&line](Vec3 p) {
-        if (line.empty() || dot(p - line.back(), p - line.back()) >= Spacing * Spacing)
+    auto follow = [&line, turn](Vec3 p) {
+        if (line.size() < 2) {
+            if (line.empty() || dot(p - line.back(), p - line.back()) >= Spacing * Spacing)
+                line.push_back(p);
+            return;
+        }
+        const Vec3 step = p - line.back();
+        const Vec3 last = line.back() - line[line.size() - 2];
+        const double length = std::sqrt(dot(step, step));
+        const double cosine = dot(step, last) / (length * std::sqrt(dot(last, last)));
+        if (length >= LongestPiece || (length >= Spacing && cosine < turn))
             line.push_back(p);
     };
     auto arc = [&follow](Vec3 centre, double from, double to) {
