@@ -175,7 +175,7 @@ void addRoof(QuadModel& model)
                   {wood(a), wood(b), wood(c), wood(d)}, outward * -1);
     }
 
-    // The kitchen chimney, rising through the back face of the roof.
+    // A chimney, rising through the back face of the roof.
     addBox(model, "chimney", Tex::Plaster, {108, 150, 48}, {118, 160, 82}, 20);
 }
 
@@ -305,6 +305,57 @@ void addBoundary(QuadModel& model)
                   {Vec3{BoundaryWest, y1, 0.5}, Vec3{BoundaryWest, y0, 0.5},
                    Vec3{BoundaryWest, y0, LeafZ}, Vec3{BoundaryWest, y1, LeafZ}},
                   {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1}, TexCoord{0, 1}}, {-1, 0, 0});
+    }
+}
+
+// -------------------------------------------------------- the garden shed
+
+// A stone shed in the back garden, its plank door facing the house, under a
+// tiled roof whose ridge runs from front to back.
+void addShed(QuadModel& model)
+{
+    constexpr double x0 = 290, x1 = 340, y0 = 250, y1 = 290;
+    constexpr double Thickness = 2, RidgeHeight = 32, EaveOverhang = 3, EaveHeight = 19;
+    constexpr double yMid = (y0 + y1) / 2;
+    constexpr double Pitch = (RidgeHeight - EaveHeight) / ((y1 - y0) / 2 + EaveOverhang);
+    // The side walls stand up to the underside of the roof.
+    constexpr double WallTop = EaveHeight + EaveOverhang * Pitch;
+    const std::vector<FaceBand> stone = {{1e9, Tex::Stone, 20}};
+    auto wall = [&](const char* label, double ax, double ay, double bx, double by,
+                    std::vector<Opening> openings) {
+        addWall(model, Wall{label, ax, ay, bx, by, Thickness, Thickness, -1, WallTop, stone,
+                            0, WallTop, stone, std::move(openings)});
+    };
+    wall("shed_front_wall", x0, y1, x0, y0, {{14, 26, 1, 17, Fill::Pane, Tex::PlankDoor}});
+    wall("shed_right_wall", x0, y0, x1, y0, {});
+    wall("shed_back_wall", x1, y0, x1, y1, {});
+    wall("shed_left_wall", x1, y1, x0, y1, {});
+
+    // The gables above the front and back walls, outside and in.
+    for (const auto& [x, facing] : {std::pair{x0, -1.0}, std::pair{x1, 1.0}}) {
+        for (const double inset : {0.0, Thickness}) {
+            const double gx = x - facing * inset;
+            const Vec3 a{gx, y0 + inset, WallTop}, b{gx, y1 - inset, WallTop};
+            const Vec3 apex{gx, yMid, RidgeHeight - inset * Pitch};
+            auto st = [](Vec3 p) { return TexCoord{p.y / 20, p.z / 20}; };
+            model.add(std::string(facing < 0 ? "shed_front" : "shed_back") +
+                          (inset == 0 ? "_gable_outer" : "_gable_inner"),
+                      Tex::Stone, {a, b, apex, apex}, {st(a), st(b), st(apex), st(apex)},
+                      Vec3{inset == 0 ? facing : -facing, 0, 0});
+        }
+    }
+    // The two faces of the roof, tiles running along the eave.
+    constexpr double TileScale = 28;
+    const double slopeLength = std::sqrt(1 + Pitch * Pitch);
+    for (const double side : {-1.0, 1.0}) {
+        const double eaveY = side < 0 ? y0 - EaveOverhang : y1 + EaveOverhang;
+        const Vec3 e0{x0 - EaveOverhang, eaveY, EaveHeight}, e1{x1 + EaveOverhang, eaveY, EaveHeight};
+        const Vec3 r0{x0 - EaveOverhang, yMid, RidgeHeight}, r1{x1 + EaveOverhang, yMid, RidgeHeight};
+        const double up = std::abs(yMid - eaveY) * slopeLength / TileScale;
+        model.add(side < 0 ? "shed_roof_right" : "shed_roof_left", Tex::RoofTiles, {e0, e1, r1, r0},
+                  {TexCoord{e0.x / TileScale, 0}, TexCoord{e1.x / TileScale, 0},
+                   TexCoord{e1.x / TileScale, up}, TexCoord{e0.x / TileScale, up}},
+                  Vec3{0, side * Pitch, 1});
     }
 }
 
@@ -597,6 +648,7 @@ void makeSceneFiles(const std::string& outputDir)
     addGarageYard(model);
     addBoundary(model);
     addGrounds(model);
+    addShed(model);
     addRoad(model);
     addRiverWater(model);
     writeText(outputDir + "/data_textura.geo", model.text());
