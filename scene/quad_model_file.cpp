@@ -2,6 +2,7 @@
 #include "scene/quad_model_file.h"
 
 #include "scene/narrow_float.h"
+#include "scene/reader_messages.h"
 
 #include <fstream>
 #include <iostream>
@@ -9,26 +10,6 @@
 #include <sstream>
 
 namespace {
-
-// What went wrong with one field, for the message: the file ended there, or
-// it holds something that the formatted extraction does not accept (which may
-// have consumed part of it, so the token itself is not quoted).
-std::string describeFailure(const std::istream& in, const std::string& field)
-{
-    if (in.eof())
-        return "the file ends before " + field;
-    return "a token does not read as " + field;
-}
-
-// "no complete record comes before it", "1 complete record before it is
-// kept", "2 complete records before it are kept": the end of a message.
-std::string keptPhrase(unsigned long long count, const char* what)
-{
-    if (count == 0)
-        return std::string("no complete ") + what + " comes before it";
-    return std::to_string(count) + " complete " + what + (count == 1 ? "" : "s") +
-           " before it " + (count == 1 ? "is" : "are") + " kept";
-}
 
 bool readFloat(std::istream& in, float& target)
 {
@@ -92,7 +73,7 @@ std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName)
         std::string failedField;
         if (!readRecord(in, quad, failedField)) {
             std::cerr << fileName << ": quad record " << (i + 1) << " of " << count << ": "
-                      << describeFailure(in, failedField) << "; " << keptPhrase(i, "record")
+                      << describeFailure(in, failedField) << "; " << keptPhrase(i, "record", "records")
                       << "\n";
             break;
         }

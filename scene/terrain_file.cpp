@@ -1,32 +1,14 @@
 // Reader of the terrain patch file: tokens in, TerrainPatches out, no GL.
 #include "scene/terrain_file.h"
 
+#include "scene/reader_messages.h"
+
 #include <fstream>
 #include <iostream>
 #include <locale>
 #include <sstream>
 
 namespace {
-
-// What went wrong with one field, for the message: the file ended there, or
-// it holds something that the formatted extraction does not accept (which may
-// have consumed part of it, so the token itself is not quoted).
-std::string describeFailure(const std::istream& in, const std::string& field)
-{
-    if (in.eof())
-        return "the file ends before " + field;
-    return "a token does not read as " + field;
-}
-
-// "no complete record comes before it", "1 complete record before it is
-// kept", "2 complete records before it are kept": the end of a message.
-std::string keptPhrase(unsigned long long count, const char* what)
-{
-    if (count == 0)
-        return std::string("no complete ") + what + " comes before it";
-    return std::to_string(count) + " complete " + what + (count == 1 ? "" : "es") +
-           " before it " + (count == 1 ? "is" : "are") + " kept";
-}
 
 enum class RecordResult { Patch, Terminator, Failed };
 
@@ -97,7 +79,7 @@ std::vector<TerrainPatch> parseTerrainPatches(std::istream& in, const char* file
         case RecordResult::Failed:
             std::cerr << fileName << ": patch record " << record << " (before any terminator of kind "
                       << TerrainTerminatorKind << "): " << describeFailure(in, failedField) << "; "
-                      << keptPhrase(patches.size(), "patch") << "\n";
+                      << keptPhrase(patches.size(), "patch", "patches") << "\n";
             return patches;
         }
     }
