@@ -318,3 +318,126 @@ def share_unlike(a, b, ratio=0.6, slack=24):
                     unlike += 1
                     break
     return unlike / float(a.width * a.height)
+
+
+# --- Quick pictures ------------------------------------------------------------
+
+def decode_xwd_quick(data):
+    """decode_xwd for the usual case of 8-bit colour fields in 32-bit pixels,
+    with the channels cut out of each row by byte slices: many times faster
+    in pure Python, the same Picture. Other layouts go to decode_xwd."""
+    header = struct.unpack(">25I", data[:100])
+    header_size, width, height = header[0], header[4], header[5]
+    byte_order, bits_per_pixel, bytes_per_line = header[7], header[11], header[12]
+    masks = header[14], header[15], header[16]
+    shifts = [(m & -m).bit_length() - 1 for m in masks]
+    if bits_per_pixel != 32 or any(m != 0xFF << s or s % 8 for m, s in zip(masks, shifts)):
+        return decode_xwd(data)
+    offset = header_size + header[19] * 12
+    if len(data) < offset + height * bytes_per_line:
+        raise RuntimeError("short xwd data")
+    # Byte of each channel within a pixel: LSBFirst keeps the low byte first.
+    positions = [s // 8 if byte_order == 0 else 3 - s // 8 for s in shifts]
+    rows = []
+    for y in range(height):
+        start = offset + y * bytes_per_line
+        end = start + 4 * width
+        red, green, blue = (data[start + p:end:4] for p in positions)
+        rows.append(list(zip(red, green, blue)))
+    return Picture(width, height, rows)
+
+
+def quick_screenshot(app, attempts=20):
+    """try_screenshot with decode_xwd_quick."""
+    last_error = None
+    for _ in range(attempts):
+        try:
+            return decode_xwd_quick(raw_window_bytes(app.window))
+        except (subprocess.SubprocessError, RuntimeError, struct.error) as error:
+            last_error = error
+            time.sleep(0.1)
+    raise RuntimeError(f"no screenshot: {last_error}")
+
+
+# --- Menu paths ------------------------------------------------------------------
+
+def pointer_location():
+    fields = dict(line.split("=", 1)
+                  for line in run("xdotool", "getmouselocation", "--shell").split())
+    return int(fields["X"]), int(fields["Y"])
+
+
+def point_at(x, y):
+    """move_pointer, without its wait when the pointer is there already:
+    `xdotool mousemove --sync` then waits some 15 s for a motion that never
+    comes."""
+    if pointer_location() != (x, y):
+        move_pointer(x, y)
+
+
+def choose_menu_path(app, path, at=None):
+    """Opens the main menu with a right click at `at` (a screen point; the
+    middle of the window if None), points at the submenu entries path[:-1]
+    in turn and clicks entry path[-1] of the last menu opened, 0 first.
+    True if each menu opened and all of them closed after the click."""
+    if at is None:
+        x, y, width, height = window_geometry(app.window)
+        at = (x + width // 2, y + height // 2)
+    point_at(*at)
+    run("xdotool", "click", "3")
+    menus = wait_for_menus(1)
+    if len(menus) != 1:
+        return False
+    current = menus[0]
+    for index in path[:-1]:
+        point_at(*menu_entry_point(current, index))
+        opened = [m for m in wait_for_menus(len(menus) + 1) if m not in menus]
+        if len(opened) != 1:
+            return False
+        menus.append(opened[0])
+        current = opened[0]
+    point_at(*menu_entry_point(current, path[-1]))
+    run("xdotool", "click", "1")
+    return wait_for_menus(0) == []
+
+
+# --- Pictures awaited by what they show ---------------------------------------------
+
+SAME_VIEW = 0.02   # at most this share of the pixels unlike (share_unlike): one view
+OTHER_VIEW = 0.10  # at least this share unlike: another view
+PICTURE_TIMEOUT = 20  # seconds for an input's picture to show on a slow machine
+
+
+def picture_unlike(app, reference, threshold=OTHER_VIEW, timeout=PICTURE_TIMEOUT):
+    """The first picture unlike reference by more than threshold (or the last
+    one when the time is up), taken again after a pause so that it is the
+    settled frame of whatever input changed it."""
+    deadline = time.time() + timeout
+    while time.time() < deadline:
+        if share_unlike(quick_screenshot(app), reference) > threshold:
+            break
+        time.sleep(0.1)
+    time.sleep(0.3)
+    return quick_screenshot(app)
+
+
+def picture_alike(app, expected, timeout=PICTURE_TIMEOUT):
+    """The first picture alike expected, or the last one when the time is
+    up: a right picture comes at once, a wrong one after the whole wait."""
+    deadline = time.time() + timeout
+    picture = quick_screenshot(app)
+    while time.time() < deadline and share_unlike(picture, expected) > SAME_VIEW:
+        time.sleep(0.1)
+        picture = quick_screenshot(app)
+    return picture
+
+
+def view_picture(app, *keys):
+    """The picture once keys (a view key, say) have been handled, whatever
+    the picture before them: R after the keys looks up, which changes any
+    picture, and F looks down again, which changes it back. Normal mode."""
+    before = quick_screenshot(app)
+    app.key(*keys, "r")
+    up = picture_unlike(app, before)
+    app.key("f")
+    return picture_unlike(app, up)
