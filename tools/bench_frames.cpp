@@ -175,13 +175,26 @@ double textureImageBytes()
     return bytes;
 }
 
+// Wall-clock and processor milliseconds of one start-up step.
+struct StepTime {
+    double wall = 0;
+    double processor = 0;
+};
+
 template <typename Step>
-double timeStep(Step step)
+StepTime timeStep(Step step)
 {
+    const double processorStart = processorMilliseconds();
     const Clock::time_point start = Clock::now();
     step();
     glFinish();
-    return millisecondsSince(start);
+    return {millisecondsSince(start), processorMilliseconds() - processorStart};
+}
+
+void reportStep(const char* what, const StepTime& time, const char* after)
+{
+    std::printf("%-34s %8.3f ms (%.3f ms of processor time)%s\n", what, time.wall,
+                time.processor, after);
 }
 
 constexpr double MiB = 1024.0 * 1024.0;
@@ -292,40 +305,43 @@ int main(int argc, char** argv)
     // old ones stay, as nothing is freed, and no frame is drawn after this.
     std::vector<QuadRecord> quads;
     std::vector<TerrainPatch> patches;
-    const double readQuadsMs = timeStep([&] { readQuadModelFile("data_textura.geo", quads); });
-    const double readPatchesMs = timeStep([&] { readTerrainFile("data_terreno.geo", patches); });
-    const double texturesMs = timeStep(loadBitmapTextures);
+    const StepTime readQuads = timeStep([&] { readQuadModelFile("data_textura.geo", quads); });
+    const StepTime readPatches = timeStep([&] { readTerrainFile("data_terreno.geo", patches); });
+    const StepTime textures = timeStep(loadBitmapTextures);
     const double heapBeforeQuads = heapInUseBytes();
-    const double quadsMs = timeStep([] { loadQuadModel("data_textura.geo"); });
+    const StepTime quadList = timeStep([] { loadQuadModel("data_textura.geo"); });
     const double heapBeforePatches = heapInUseBytes();
-    const double patchesMs = timeStep([] { loadTerrainPatches("data_terreno.geo"); });
+    const StepTime terrain = timeStep([] { loadTerrainPatches("data_terreno.geo"); });
     const double heapAfterPatches = heapInUseBytes();
     const double quadListBytes = heapBeforePatches - heapBeforeQuads;
     const double terrainListBytes = heapAfterPatches - heapBeforePatches;
-    std::printf("scene: %zu quads, %zu patches\n", quads.size(), patches.size());
-    std::printf("%-34s %8.3f ms (%zu quads)\n", "read data_textura.geo", readQuadsMs,
-                quads.size());
-    std::printf("%-34s %8.3f ms (%zu patches)\n", "read data_terreno.geo", readPatchesMs,
+    std::printf("scene: %zu quads, %zu patches; the start-up steps again:\n", quads.size(),
                 patches.size());
-    std::printf("%-34s %8.3f ms\n", "loadBitmapTextures", texturesMs);
-    std::printf("%-34s %8.3f ms, list %.2f MiB of heap\n", "loadQuadModel (read + list)",
-                quadsMs, quadListBytes / MiB);
-    std::printf("%-34s %8.3f ms, list %.2f MiB of heap\n",
-                "loadTerrainPatches (read + list)", patchesMs, terrainListBytes / MiB);
+    reportStep("read data_textura.geo", readQuads, "");
+    reportStep("read data_terreno.geo", readPatches, "");
+    reportStep("loadBitmapTextures", textures, "");
+    std::printf("%-34s %8.3f ms (%.3f ms of processor time), list %.2f MiB of heap\n",
+                "loadQuadModel (read + list)", quadList.wall, quadList.processor,
+                quadListBytes / MiB);
+    std::printf("%-34s %8.3f ms (%.3f ms of processor time), list %.2f MiB of heap\n",
+                "loadTerrainPatches (read + list)", terrain.wall, terrain.processor,
+                terrainListBytes / MiB);
 
     std::printf("summary: quads=%zu patches=%zu startup_ms=%.1f init_scene_ms=%.1f "
                 "first_frame_ms=%.1f startup_cpu_ms=%.1f frame_ms=%.3f frame_cpu_ms=%.3f "
                 "empty_ms=%.3f quad_frame_ms=%.3f terrain_frame_ms=%.3f sky_frame_ms=%.3f "
                 "ratio=%.2f rss_mib=%.1f hwm_mib=%.1f rss_after_frames_mib=%.1f "
                 "heap_mib=%.1f init_heap_mib=%.1f texture_mib=%.1f quad_list_mib=%.2f "
-                "terrain_list_mib=%.2f read_quads_ms=%.1f read_patches_ms=%.1f "
-                "load_quads_ms=%.1f load_patches_ms=%.1f\n",
+                "terrain_list_mib=%.2f read_quads_ms=%.1f read_quads_cpu_ms=%.1f "
+                "read_patches_ms=%.1f read_patches_cpu_ms=%.1f load_quads_ms=%.1f "
+                "load_quads_cpu_ms=%.1f load_patches_ms=%.1f load_patches_cpu_ms=%.1f\n",
                 quads.size(), patches.size(), startUpMs, initSceneMs, startUpMs - initSceneMs,
                 startUpProcessorMs, scene.mean(), scene.processorMs / double(scene.each.size()),
                 empty.mean(), quadFrames.mean(), terrainFrames.mean(), skyFrames.mean(),
                 scene.mean() / empty.mean(), double(rssKiB) / 1024, double(hwmKiB) / 1024,
                 double(rssAfterFramesKiB) / 1024, heapAdded / MiB, heapAddedByInitScene / MiB,
-                textureBytes / MiB, quadListBytes / MiB, terrainListBytes / MiB, readQuadsMs,
-                readPatchesMs, quadsMs, patchesMs);
+                textureBytes / MiB, quadListBytes / MiB, terrainListBytes / MiB, readQuads.wall,
+                readQuads.processor, readPatches.wall, readPatches.processor, quadList.wall,
+                quadList.processor, terrain.wall, terrain.processor);
     return 0;
 }
