@@ -73,8 +73,19 @@ void QuadModel::addFloor(const std::string& label, int texture, double x0, doubl
 
 std::string QuadModel::text() const
 {
+    // Grouped by texture: the program binds each quad's texture before it,
+    // and on a software renderer a change of texture costs far more than
+    // the quad itself, while binding the texture already bound costs
+    // nothing. Within a texture the quads keep the order they were made in.
+    std::vector<const Quad*> order;
+    for (const Quad& q : quads_)
+        order.push_back(&q);
+    std::stable_sort(order.begin(), order.end(),
+                     [](const Quad* a, const Quad* b) { return a->texture < b->texture; });
+
     std::string out = std::to_string(quads_.size()) + "\n";
-    for (const Quad& q : quads_) {
+    for (const Quad* quad : order) {
+        const Quad& q = *quad;
         out += q.label + " " + std::to_string(q.texture);
         for (const Vec3& p : q.corners)
             out += "  " + modelPoint(p);

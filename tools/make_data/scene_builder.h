@@ -73,7 +73,8 @@ public:
                   double y1, double height, double scale, bool facingUp = true);
 
     std::size_t size() const { return quads_.size(); }
-    // The data_textura.geo text: the record count, then one record per line.
+    // The data_textura.geo text: the record count, then one record per line,
+    // the quads of each texture together.
     std::string text() const;
 
 private:
