@@ -21,7 +21,7 @@ import time
 from mirtal_e2e import (OTHER_VIEW, SAME_VIEW, Checks, Mirtal, choose_menu_path,
                         menu_entry_count, menu_entry_point, open_main_menu, parse_args,
                         picture_alike, picture_unlike, point_at, quick_screenshot,
-                        raw_window_bytes, run, share_unlike, view_picture,
+                        raw_window_bytes, run, share_unlike, view_picture, visible_menus,
                         wait_for_first_frame, wait_for_menus)
 
 # Positions in the main menu, 0 first.
@@ -29,6 +29,17 @@ AJUDA, VISTAS_DA_CAMERA, NORMALIZA, VOO_DA_CAMERA, SAIR = range(5)
 # In "Ajuda": the function-key views submenu, two of the moves, the exit.
 HELP_KEY_VIEWS, HELP_TURN_LEFT, HELP_TURN_RIGHT, HELP_EXIT = 0, 3, 4, 13
 FRENTE = 0  # first entry of "Vistas da Camera"
+
+
+def wait_for_submenu(main, entries, timeout=10):
+    """The menus open beside main, once they are one menu of the given
+    number of entries (or whatever is open when the time is up)."""
+    deadline = time.time() + timeout
+    while True:
+        others = [m for m in visible_menus() if m != main]
+        if (len(others) == 1 and menu_entry_count(others[0]) == entries) or time.time() > deadline:
+            return others
+        time.sleep(0.1)
 
 
 
@@ -69,10 +80,11 @@ def check_menu_tree(checks, app):
             checks.check(menu_entry_count(keys_menu[0]) == 9,
                          f"the function-key views menu has 9 entries (height {keys_menu[0][3]})")
 
-    # Back in the main menu, "Vistas da Camera" replaces the help menu.
+    # Back in the main menu, "Vistas da Camera" replaces the help menu; on a
+    # busy machine the help menu may close a moment after its submenu, so
+    # the views menu is awaited by its size.
     point_at(*menu_entry_point(main, VISTAS_DA_CAMERA))
-    menus = wait_for_menus(2)
-    views_menu = [m for m in menus if m != main]
+    views_menu = wait_for_submenu(main, 11)
     checks.check(len(views_menu) == 1,
                  "pointing at Vistas da Camera opens its submenu in place of the others")
     if views_menu:
