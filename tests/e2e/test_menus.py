@@ -42,8 +42,6 @@ def wait_for_submenu(main, entries, timeout=10):
         time.sleep(0.1)
 
 
-
-
 def distinct_pictures(app, looks=12):
     """How many different pictures successive looks at the window see."""
     seen = set()
