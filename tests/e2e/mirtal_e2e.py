@@ -129,9 +129,7 @@ class Mirtal:
         run("xdotool", "key", "--delay", str(delay_ms), *names)
 
     def screenshot(self):
-        data = subprocess.run(["xwd", "-silent", "-id", self.window],
-                              capture_output=True, timeout=20, check=True).stdout
-        return decode_xwd(data)
+        return decode_xwd_quick(raw_window_bytes(self.window))
 
     def wait_for_exit(self, timeout=10):
         try:
@@ -179,6 +177,15 @@ def raw_window_bytes(window):
     """The window's pixels as xwd writes them: cheap to take and to compare."""
     return subprocess.run(["xwd", "-silent", "-id", window],
                           capture_output=True, timeout=20, check=True).stdout
+
+
+def distinct_pictures(app, looks=12):
+    """How many different pictures successive looks at the window see."""
+    seen = set()
+    for _ in range(looks):
+        seen.add(hash(raw_window_bytes(app.window)))
+        time.sleep(0.05)
+    return len(seen)
 
 
 def try_screenshot(app, attempts=20):
@@ -320,7 +327,7 @@ def share_unlike(a, b, ratio=0.6, slack=24):
     return unlike / float(a.width * a.height)
 
 
-# --- Quick pictures ------------------------------------------------------------
+# --- Decoding screenshots ----------------------------------------------------
 
 def decode_xwd_quick(data):
     """decode_xwd for the usual case of 8-bit colour fields in 32-bit pixels,
@@ -345,18 +352,6 @@ def decode_xwd_quick(data):
         red, green, blue = (data[start + p:end:4] for p in positions)
         rows.append(list(zip(red, green, blue)))
     return Picture(width, height, rows)
-
-
-def quick_screenshot(app, attempts=20):
-    """try_screenshot with decode_xwd_quick."""
-    last_error = None
-    for _ in range(attempts):
-        try:
-            return decode_xwd_quick(raw_window_bytes(app.window))
-        except (subprocess.SubprocessError, RuntimeError, struct.error) as error:
-            last_error = error
-            time.sleep(0.1)
-    raise RuntimeError(f"no screenshot: {last_error}")
 
 
 # --- Menu paths ------------------------------------------------------------------
@@ -432,21 +427,21 @@ def picture_unlike(app, reference, threshold=OTHER_VIEW, timeout=PICTURE_TIMEOUT
     settled frame of whatever input changed it."""
     deadline = time.time() + timeout
     while time.time() < deadline:
-        if share_unlike_sampled(quick_screenshot(app), reference) > threshold:
+        if share_unlike_sampled(try_screenshot(app), reference) > threshold:
             break
         time.sleep(0.1)
     time.sleep(0.3)
-    return quick_screenshot(app)
+    return try_screenshot(app)
 
 
 def picture_alike(app, expected, timeout=PICTURE_TIMEOUT):
     """The first picture alike expected, or the last one when the time is
     up: a right picture comes at once, a wrong one after the whole wait."""
     deadline = time.time() + timeout
-    picture = quick_screenshot(app)
+    picture = try_screenshot(app)
     while time.time() < deadline and share_unlike_sampled(picture, expected) > SAME_VIEW:
         time.sleep(0.1)
-        picture = quick_screenshot(app)
+        picture = try_screenshot(app)
     return picture
 
 
@@ -454,7 +449,7 @@ def view_picture(app, *keys):
     """The picture once keys (a view key, say) have been handled, whatever
     the picture before them: R after the keys looks up, which changes any
     picture, and F looks down again, which changes it back. Normal mode."""
-    before = quick_screenshot(app)
+    before = try_screenshot(app)
     app.key(*keys, "r")
     up = picture_unlike(app, before)
     app.key("f")

@@ -7,19 +7,11 @@ the program with status 0."""
 
 import time
 
-from mirtal_e2e import (Checks, Mirtal, choose_main_menu_entry, parse_args,
-                        raw_window_bytes, share_unlike, try_screenshot,
+from mirtal_e2e import (Checks, Mirtal, choose_main_menu_entry, distinct_pictures,
+                        parse_args, raw_window_bytes, share_unlike, try_screenshot,
                         wait_for_first_frame, wait_for_still)
 
 NORMALIZA, VOO_DA_CAMERA = 2, 3  # positions in the main menu, 0 first
-
-
-def distinct_pictures(app, looks=12):
-    seen = set()
-    for _ in range(looks):
-        seen.add(hash(raw_window_bytes(app.window)))
-        time.sleep(0.05)
-    return len(seen)
 
 
 def still_after(app, still, action):
