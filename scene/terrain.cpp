@@ -10,6 +10,7 @@
 
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <vector>
 
 namespace {
@@ -47,34 +48,71 @@ void uploadRawImage(TextureId textureId)
                  GL_UNSIGNED_BYTE, rawImageBuffer);
 }
 
-// The texture object of each patch, in file order. Reads each raw file the
-// first time its kind appears and uploads it; a patch of another kind takes
-// the image the buffer holds at that point.
+// A distinct image that some patch shows, and the texture object holding it.
+struct HeldImage {
+    TextureId id;
+    std::vector<unsigned char> bytes;
+};
+
+// The object that already holds the buffer's present image, or null.
+const HeldImage* findImage(const std::vector<HeldImage>& images)
+{
+    for (const HeldImage& image : images)
+        if (std::memcmp(image.bytes.data(), rawImageBuffer, RawImageBytes) == 0)
+            return &image;
+    return nullptr;
+}
+
+bool holdsId(const std::vector<HeldImage>& images, TextureId id)
+{
+    for (const HeldImage& image : images)
+        if (image.id == id)
+            return true;
+    return false;
+}
+
+// The texture object of each patch, in file order. The raw files are read as
+// the patch order asks: again at every patch of kinds 1 to 4, so that a file
+// shorter than an image fills only the start of the buffer and leaves the
+// tail of whatever was read before it. A patch of another kind shows the
+// buffer as it stands. Each distinct image is uploaded once; patches whose
+// images are byte for byte the same share its object.
+//
+// The buffer's content depends only on the order in which the four files
+// were last read, so there are at most 65 distinct images, whatever the
+// length of the file.
 std::vector<TextureId> prepareRawTextures(const std::vector<TerrainPatch>& patches)
 {
     GLint previousBinding = 0;
     glGetIntegerv(GL_TEXTURE_BINDING_2D, &previousBinding);
 
+    std::vector<HeldImage> images;
     std::vector<TextureId> textures;
     textures.reserve(patches.size());
-    std::vector<TextureId> uploaded;
-    TextureId heldImage = 0;  // the object that holds the buffer's content, 0 for none yet
+    TextureId nextSpareId = FirstSpareRawImageTextureId;
     for (const TerrainPatch& patch : patches) {
-        if (const RawTextureEntry* entry = rawTextureOfKind(patch.kind)) {
-            bool known = false;
-            for (TextureId id : uploaded)
-                known = known || id == entry->textureId;
-            if (!known) {
-                readRawTexture(entry->fileName);
-                uploadRawImage(entry->textureId);
-                uploaded.push_back(entry->textureId);
-            }
-            heldImage = entry->textureId;
-        } else if (heldImage == 0) {
-            uploadRawImage(HeldRawImageTextureId);
-            heldImage = HeldRawImageTextureId;
+        const RawTextureEntry* entry = rawTextureOfKind(patch.kind);
+        if (entry)
+            readRawTexture(entry->fileName);
+        else if (!textures.empty()) {
+            // Nothing read: the image of the patch before.
+            textures.push_back(textures.back());
+            continue;
         }
-        textures.push_back(heldImage);
+        if (const HeldImage* known = findImage(images)) {
+            textures.push_back(known->id);
+            continue;
+        }
+        // A kind's first image goes to the kind's own object, the buffer's
+        // first content (before any file) to the held-image object, and any
+        // further image to a spare one.
+        TextureId id = HeldRawImageTextureId;
+        if (entry)
+            id = holdsId(images, entry->textureId) ? nextSpareId++ : entry->textureId;
+        uploadRawImage(id);
+        images.push_back({id, std::vector<unsigned char>(rawImageBuffer,
+                                                         rawImageBuffer + RawImageBytes)});
+        textures.push_back(id);
     }
 
     // Start-up goes on with the binding it had.

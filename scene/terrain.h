@@ -23,12 +23,17 @@ constexpr RawTextureEntry RawTextureTable[] = {
 // last raw file read before it, or, before any raw file, the buffer's first
 // content (black), which goes to this texture object.
 constexpr TextureId HeldRawImageTextureId = 2100;
+// A kind's file read again when the buffer held another image may give an
+// image of its own (a short file keeps the tail of the image before it): the
+// second and later such images go to 2105, 2106, ...
+constexpr TextureId FirstSpareRawImageTextureId = 2105;
 
 // terrainList = quadListBase + 1; compiles the patches of the file into it as
-// 15 x 15 evaluator meshes, each bound to its raw texture. Every distinct raw
-// image is read and uploaded once, here, outside the list: calling the list
-// uploads nothing. A file that cannot be opened leaves the list empty. Needs
-// the current GL context; runs after loadQuadModel.
+// 15 x 15 evaluator meshes, each bound to the texture object of its image.
+// The raw files are read in patch order, at every patch of kinds 1 to 4, and
+// each distinct image is uploaded once, here, outside the list: calling the
+// list uploads nothing. A file that cannot be opened leaves the list empty.
+// Needs the current GL context; runs after loadQuadModel.
 void loadTerrainPatches(const char* fileName);
 
 // Fills rawImageBuffer from the start of a raw 256 x 256 RGB file (a shorter

@@ -270,16 +270,41 @@ TEST_F(TerrainTest, RawImagesHaveTextureObjectsOfTheirOwn)
     EXPECT_EQ(minFilter(2007), GL_NEAREST);
 }
 
-TEST_F(TerrainTest, ShortRawFileFillsOnlyTheStartOfTheImage)
+TEST_F(TerrainTest, ShortRawFileFillsOnlyTheStartOfTheImageAtEveryRead)
 {
-    writeFile("cimento2.raw", std::string(1000, '\xab'));
-    writeFile("alcatrao.raw", solidRaw(1, 2, 3));
-    // Cement first, on the all-zero buffer; then asphalt replaces it all.
-    load(terrainFile({patchRecord(4, 0, 0), patchRecord(3, 0, 0)}));
-    std::vector<unsigned char> expected(RawImageBytes, 0);
-    std::fill(expected.begin(), expected.begin() + 1000, 0xab);
-    EXPECT_EQ(textureImage(2104), expected);
-    EXPECT_EQ(textureImage(2103), solidRaw(1, 2, 3));
+    // Grass fills the first 128 of the 256 rows; the rest of the buffer keeps
+    // the image read before it, at each of its reads.
+    std::vector<unsigned char> grass = solidRaw(0, 200, 0);
+    grass.resize(128 * 768);
+    writeFile("Relva1.raw", grass);
+    writeFile("alcatrao.raw", solidRaw(0, 0, 200));
+    writeFile("cimento2.raw", solidRaw(200, 0, 0));
+    // Asphalt, grass, cement, grass, kind 5: side by side, 40 units apart.
+    load(terrainFile({patchRecord(3, 0, 0), patchRecord(2, 40, 0), patchRecord(4, 80, 0),
+                      patchRecord(2, 120, 0), patchRecord(5, 160, 0)}));
+    orthoView(-5, 195, -5, 35, 400, 80);  // 2 pixels a unit
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glEnable(GL_TEXTURE_2D);
+    glCallList(terrainList);
+    const gl::Picture picture = gl::readBackBuffer();
+    // Image row r lies at t = r / 256, and t = 0.1 u along x: rows 0 to 127
+    // at x0 + 2.5, rows 128 to 255 at x0 + 7.5.
+    auto expectColour = [&](float x, int r, int g, int b) {
+        const gl::Rgb p = picture.at(int((x + 5) * 2), 40);
+        EXPECT_EQ(int(p.r), r) << "x " << x;
+        EXPECT_EQ(int(p.g), g) << "x " << x;
+        EXPECT_EQ(int(p.b), b) << "x " << x;
+    };
+    expectColour(42.5f, 0, 200, 0);
+    expectColour(47.5f, 0, 0, 200);   // asphalt's tail
+    expectColour(122.5f, 0, 200, 0);
+    expectColour(127.5f, 200, 0, 0);  // cement's tail
+    expectColour(162.5f, 0, 200, 0);  // kind 5: the buffer as the last read left it
+    expectColour(167.5f, 200, 0, 0);
+    // The bitmap texture objects are not touched.
+    for (TextureId id = 2001; id <= 2017; ++id)
+        EXPECT_FALSE(glIsTexture(GLuint(id))) << id;
 }
 
 TEST_F(TerrainTest, FrontFaceChangesAndEmptyLists)
