@@ -88,9 +88,11 @@ int readBmp(std::istream& in, Pixmap& pixmap, std::ostream& messages)
     const bool topDown = height < 0;
     const std::int64_t rows = topDown ? -std::int64_t(height) : std::int64_t(height);
     const std::int64_t columns = width;
-    if (columns < 1 || columns > BmpMaxSide || rows < 1 || rows > BmpMaxSide) {
-        messages << "bad image size " << width << " x " << height
-                 << ": width and height must be 1 to " << BmpMaxSide << " pixels\n";
+    // A height of 0 is a picture with no rows: it reads as an empty picture
+    // of its width, and becomes an empty texture.
+    if (columns < 1 || columns > BmpMaxSide || rows > BmpMaxSide) {
+        messages << "bad image size " << width << " x " << height << ": width must be 1 to "
+                 << BmpMaxSide << " pixels, height 0 to " << BmpMaxSide << "\n";
         return 0;
     }
     // The rows start at bfOffBits, after whatever lies between: a larger

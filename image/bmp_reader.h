@@ -3,9 +3,10 @@
 // tests, tools and fuzzers call it directly. Entry points: readBmp (a stream
 // or a byte buffer), probeBmp (one call for a fuzzer).
 //
-// What it accepts: 24 bits a pixel, biCompression 0, width and height of 1 to
-// BmpMaxSide pixels (a negative height is a top-down file), pixel rows at
-// bfOffBits. The result is always bottom row first, red first, unpadded.
+// What it accepts: 24 bits a pixel, biCompression 0, a width of 1 to
+// BmpMaxSide pixels and a height of 0 to BmpMaxSide (a negative height is a
+// top-down file), pixel rows at bfOffBits. The result is always bottom row
+// first, red first, unpadded; a height of 0 gives an empty picture.
 #pragma once
 
 #include "image/pixmap.h"

@@ -249,7 +249,7 @@ TEST_F(BmpReaderTest, ReadsTopDownFilesBottomRowFirst)
 TEST_F(BmpReaderTest, RefusesSizesThatCannotBeTextures)
 {
     const std::pair<std::int32_t, std::int32_t> sizes[] = {
-        {0, 4},      {-4, 4},     {4, 0},          {16385, 1},
+        {0, 4},      {-4, 4},     {0, 0},          {16385, 1},
         {1, 16385},  {1, -16385}, {1, INT32_MIN},  {INT32_MIN, 1},
         {INT32_MAX, INT32_MAX},   {3000000, 2000000},
     };
@@ -265,9 +265,17 @@ TEST_F(BmpReaderTest, RefusesSizesThatCannotBeTextures)
         EXPECT_EQ(loaded.result, 0);
         EXPECT_EQ(loaded.output, "bad image size " + std::to_string(width) + " x " +
                                      std::to_string(height) +
-                                     ": width and height must be 1 to 16384 pixels\n");
+                                     ": width must be 1 to 16384 pixels, height 0 to 16384\n");
         expectUntouched(p.pixmap);
     }
+    // A height of 0 is read: an empty picture of its width.
+    writeFile("flat.bmp", encodeBmp24(pattern(0, 4), 0, 4));
+    ScratchPixmap flat;
+    const Load loaded = load(flat.pixmap, "flat.bmp");
+    EXPECT_EQ(loaded.result, 1);
+    EXPECT_EQ(loaded.output, "numRows,numCols = 0,4\n");
+    EXPECT_EQ(flat.pixmap.rowCount, 0);
+    EXPECT_EQ(flat.pixmap.columnCount, 4);
     // The largest side taken.
     writeFile("long.bmp", encodeBmp24(pattern(1, 16384), 1, 16384));
     ScratchPixmap p;
@@ -419,8 +427,8 @@ TEST(BmpSuite, ReadsOrRefusesEveryOtherFileWithAMessage)
     EXPECT_EQ(read, 1);
 
     const std::pair<std::string, std::string> notable[] = {
-        {"b/reallybig", "bad image size 3000000 x 2000000: width and height must be 1 to "
-                        "16384 pixels\n"},
+        {"b/reallybig", "bad image size 3000000 x 2000000: width must be 1 to 16384 pixels, "
+                        "height 0 to 16384\n"},
         {"q/rgb24rle24", "not an uncompressed image (biCompression 4)!\n"},
         {"q/rgb24png", "not a 24 bit/pixelimage!\n"},
         {"b/badwidth", "not a 24 bit/pixelimage!\n"},
