@@ -6,6 +6,7 @@
 
 #include <gtest/gtest.h>
 
+#include <cfloat>
 #include <cmath>
 #include <string>
 
@@ -101,10 +102,19 @@ TEST(QuadModelFile, WhiteSpaceAndNumberForms)
     EXPECT_EQ(parsed.quads[0].vertices[1][0], 0.5f);
     EXPECT_EQ(parsed.quads[0].texCoords[3][1], 1.0f);
     EXPECT_EQ(parsed.errors, "");
-    // A double beyond the float range is kept as an infinity, not undefined.
-    const Parsed huge = parse("1 q 2001 1e300 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0 0");
+    // Numbers round to the nearest float. Up to half a float step (2^103)
+    // above FLT_MAX = 2^128 - 2^104 that is FLT_MAX; at 2^128 - 2^103 the tie
+    // goes to the even 2^128, an infinity, as does everything beyond.
+    const Parsed huge = parse("1 q 2001 3.4028235e38 -3.4028235e38 3.4028235677973362e38"
+                              " 3.4028235677973366e38 -3.4028235677973366e38 1e300"
+                              " 0 0 0 0 0 0 0 0 0 0 0 0 0 0");
     ASSERT_EQ(huge.quads.size(), 1u);
-    EXPECT_TRUE(std::isinf(huge.quads[0].vertices[0][0]));
+    EXPECT_EQ(huge.quads[0].vertices[0][0], FLT_MAX);
+    EXPECT_EQ(huge.quads[0].vertices[0][1], -FLT_MAX);
+    EXPECT_EQ(huge.quads[0].vertices[0][2], FLT_MAX);
+    EXPECT_EQ(huge.quads[0].vertices[1][0], INFINITY);
+    EXPECT_EQ(huge.quads[0].vertices[1][1], -INFINITY);
+    EXPECT_EQ(huge.quads[0].vertices[1][2], INFINITY);
 }
 
 TEST(QuadModelFile, LongLabelsAreSkippedWhole)
