@@ -14,18 +14,14 @@
 
 namespace {
 
-// "Normaliza" puts the camera here, z up; eyePoint and lookPoint stay.
-constexpr float NormalEye[3] = {-20, -55, 19};
-constexpr float NormalLook[3] = {35, 25, 5};
-
 void enterNormalMode()
 {
     glutReshapeFunc(reshape);
     glutKeyboardFunc(keyboard);
     glutSpecialFunc(specialKeys);
     glutIdleFunc(stepSun);
-    camera.set(NormalEye[0], NormalEye[1], NormalEye[2],
-               NormalLook[0], NormalLook[1], NormalLook[2], 0, 0, 1);
+    camera.set(normalPlacement.eyeX, normalPlacement.eyeY, normalPlacement.eyeZ,
+               normalPlacement.lookX, normalPlacement.lookY, normalPlacement.lookZ, 0, 0, 1);
     glutDisplayFunc(displayScene);
     glutPostRedisplay();
 }

@@ -9,6 +9,7 @@
 #pragma once
 
 #include "app/keys.h"
+#include "app/views.h"
 
 // A plain entry: its label and the value it sends to its menu's handler.
 struct MenuEntry {
@@ -61,6 +62,10 @@ constexpr MenuEntry MainMenuEntries[3] = {
     {"Voo da Camera", MainFlightValue},
     {"Sair", MainExitValue},
 };
+
+// Where "Normaliza" puts the camera, z up. Not one of the preset views: it
+// leaves eyePoint and lookPoint as they are.
+constexpr PresetView normalPlacement = {-20, -55, 19, 35, 25, 5};
 
 // Builds the four menus once and attaches the main menu to the right button
 // of the current window. Their GLUT ids are not kept.
