@@ -2,9 +2,15 @@
 // pixels of the back buffer of the one test window (see gl_main.cpp).
 #pragma once
 
+#include "app/keys.h"
+#include "math/camera.h"
+
 #include <GL/freeglut.h>
+#include <GL/glu.h>
+#include <gtest/gtest.h>
 
 #include <array>
+#include <cmath>
 #include <cstdint>
 #include <vector>
 
@@ -98,6 +104,73 @@ inline float maxDifference(const Matrix& a, const Matrix& b)
             worst = d;
     }
     return worst;
+}
+
+// That the loaded viewing matrix is the one gluLookAt builds for eye and
+// look with z up: its rotation to 1e-5, its translation (world units) to
+// 1e-3.
+inline void expectLooksAt(const Point3& eye, const Point3& look)
+{
+    const Matrix loaded = modelView();
+    glPushMatrix();
+    glLoadIdentity();
+    gluLookAt(eye.x, eye.y, eye.z, look.x, look.y, look.z, 0, 0, 1);
+    const Matrix expected = modelView();
+    glPopMatrix();
+    for (int i = 0; i < 16; ++i)
+        EXPECT_NEAR(loaded[i], expected[i], i >= 12 ? 1e-3f : 1e-5f) << "matrix element " << i;
+}
+
+// That `after` is the camera `before` moved by one step, by the rules of the
+// camera's frame (u right, v up, n backwards; angles in degrees, read with
+// the factor 3.14159265 / 180): a slide moves the eye by du u + dv v + dn n;
+// a yaw turns u into cos a u + sin a n and n into -sin a u + cos a n; a pitch
+// turns n into cos a n + sin a v and v into -sin a n + cos a v; a roll turns
+// u into cos a u - sin a v and v into sin a u + cos a v. What a step does not
+// turn or move stays exactly as it was.
+inline void expectStep(const Camera& before, const Camera& after, const CameraStep& step)
+{
+    auto expectSame = [](const Vector3& a, const Vector3& b, const char* axis) {
+        EXPECT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z) << axis << " changed";
+    };
+    // p a + q b, component by component.
+    auto expectMix = [](const Vector3& got, double p, const Vector3& a, double q,
+                        const Vector3& b, double tolerance, const char* what) {
+        EXPECT_NEAR(got.x, p * a.x + q * b.x, tolerance) << what;
+        EXPECT_NEAR(got.y, p * a.y + q * b.y, tolerance) << what;
+        EXPECT_NEAR(got.z, p * a.z + q * b.z, tolerance) << what;
+    };
+    const double r = step.angle * (3.14159265 / 180), c = std::cos(r), s = std::sin(r);
+    switch (step.kind) {
+    case CameraStep::Slide: {
+        const Point3 &from = before.eye, &to = after.eye;
+        const Vector3 &u = before.u, &v = before.v, &n = before.n;
+        EXPECT_NEAR(to.x, from.x + step.du * u.x + step.dv * v.x + step.dn * n.x, 1e-3) << "eye x";
+        EXPECT_NEAR(to.y, from.y + step.du * u.y + step.dv * v.y + step.dn * n.y, 1e-3) << "eye y";
+        EXPECT_NEAR(to.z, from.z + step.du * u.z + step.dv * v.z + step.dn * n.z, 1e-3) << "eye z";
+        expectSame(after.u, before.u, "u");
+        expectSame(after.v, before.v, "v");
+        expectSame(after.n, before.n, "n");
+        return;
+    }
+    case CameraStep::Yaw:
+        expectMix(after.u, c, before.u, s, before.n, 1e-5, "u");
+        expectMix(after.n, -s, before.u, c, before.n, 1e-5, "n");
+        expectSame(after.v, before.v, "v");
+        break;
+    case CameraStep::Pitch:
+        expectMix(after.n, c, before.n, s, before.v, 1e-5, "n");
+        expectMix(after.v, -s, before.n, c, before.v, 1e-5, "v");
+        expectSame(after.u, before.u, "u");
+        break;
+    case CameraStep::Roll:
+        expectMix(after.u, c, before.u, -s, before.v, 1e-5, "u");
+        expectMix(after.v, s, before.u, c, before.v, 1e-5, "v");
+        expectSame(after.n, before.n, "n");
+        break;
+    }
+    EXPECT_TRUE(after.eye.x == before.eye.x && after.eye.y == before.eye.y &&
+                after.eye.z == before.eye.z) << "a turn moved the eye";
 }
 
 } // namespace gl
