@@ -191,12 +191,14 @@ TEST_F(SkyTest, SunCycleTakes240Steps)
     EXPECT_EQ(sunPos.y, 1380.0f);
     EXPECT_NEAR(sunPos.z, 0, 1e-6);
 
-    // Exactly 12 is not past the end.
-    sunParam = 12.0f - 1.0f / 20;
-    if (sunParam + 1.0f / 20 == 12.0f) {
-        stepSun();
-        EXPECT_EQ(sunParam, 12.0f);
-    }
+    // Exactly 12 is not past the end: from the float whose sum with the
+    // step rounds to 12, the step stays at 12.
+    sunParam = 11.9f;
+    while (sunParam + 1.0f / 20 < 12.0f)
+        sunParam = std::nextafter(sunParam, 13.0f);
+    ASSERT_EQ(sunParam + 1.0f / 20, 12.0f);
+    stepSun();
+    EXPECT_EQ(sunParam, 12.0f);
 }
 
 TEST_F(SkyTest, StepSunAsksForOneRedisplay)

@@ -39,6 +39,15 @@ std::string textOf(const std::string& path)
     return std::string(bytes.begin(), bytes.end());
 }
 
+std::size_t tokenCount(const std::string& text)
+{
+    std::istringstream in(text);
+    std::size_t count = 0;
+    for (std::string token; in >> token;)
+        ++count;
+    return count;
+}
+
 struct QuadOutcome {
     std::vector<QuadRecord> quads;
     std::string errors;
@@ -86,19 +95,28 @@ TEST(FuzzRegressions, EveryKeptInputIsReadOrRefused)
             ++count;
         }
     }
+    // A quad is 22 tokens and a patch 40: no reader makes
+    // more of them than the file holds, and a message names its file.
     for (const char* folder : {"regressions/quad_model", "corpus/quad_model"})
         for (const std::string& path : filesIn(fuzzPath(folder))) {
+            const std::string text = textOf(path);
             testing::internal::CaptureStderr();
-            parseQuadModel(textOf(path), path.c_str());
-            testing::internal::GetCapturedStderr();
+            const std::size_t quads = parseQuadModel(text, path.c_str()).size();
+            const std::string errors = testing::internal::GetCapturedStderr();
+            EXPECT_LE(22 * quads, tokenCount(text)) << path;
+            EXPECT_TRUE(errors.empty() || errors.find(path) != std::string::npos) << errors;
             ++count;
         }
     for (const char* folder : {"regressions/terrain", "corpus/terrain"})
         for (const std::string& path : filesIn(fuzzPath(folder))) {
+            const std::string text = textOf(path);
             testing::internal::CaptureStderr();
-            for (const TerrainPatch& patch : parseTerrainPatches(textOf(path), path.c_str()))
+            const std::vector<TerrainPatch> patches = parseTerrainPatches(text, path.c_str());
+            const std::string errors = testing::internal::GetCapturedStderr();
+            EXPECT_LE(40 * patches.size(), tokenCount(text)) << path;
+            EXPECT_TRUE(errors.empty() || errors.find(path) != std::string::npos) << errors;
+            for (const TerrainPatch& patch : patches)
                 EXPECT_NE(patch.kind, TerrainTerminatorKind) << path;
-            testing::internal::GetCapturedStderr();
             ++count;
         }
     EXPECT_GT(count, 30);
