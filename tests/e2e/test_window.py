@@ -1,5 +1,6 @@
-"""The real binary opens its titled 640 x 480 window, draws, and ends with
-status 0 on ESC; without a display it fails at once with freeglut's error."""
+"""The real binary opens its titled 640 x 480 window at (100, 150), draws,
+and ends with status 0 on ESC; without a display it fails at once with
+freeglut's error. No window manager moves the window on this X server."""
 
 import os
 import subprocess
@@ -26,8 +27,10 @@ def main():
         window = app.wait_for_window()
         info, fields = window_attributes(window)
         checks.check('"Mirtal"' in info.splitlines()[1], "the window is named Mirtal")
-        checks.check(fields.get("Width") == "640" and fields.get("Height") == "480",
-                     f"the window is 640 x 480 (got {fields.get('Width')} x {fields.get('Height')})")
+        size = (fields.get("Width"), fields.get("Height"))
+        checks.check(size == ("640", "480"), f"the window is 640 x 480 (got {size})")
+        place = (fields.get("Absolute upper-left X"), fields.get("Absolute upper-left Y"))
+        checks.check(place == ("100", "150"), f"the window opens at (100, 150) (got {place})")
         checks.check(fields.get("Map State") == "IsViewable", "the window is mapped")
         title = run("xprop", "-id", window, "WM_NAME")
         checks.check('"Mirtal"' in title, "WM_NAME is Mirtal")
