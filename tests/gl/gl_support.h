@@ -127,9 +127,21 @@ inline void expectLooksAt(const Point3& eye, const Point3& look)
 // a yaw turns u into cos a u + sin a n and n into -sin a u + cos a n; a pitch
 // turns n into cos a n + sin a v and v into -sin a n + cos a v; a roll turns
 // u into cos a u - sin a v and v into sin a u + cos a v. What a step does not
-// turn or move stays exactly as it was.
+// turn or move stays exactly as it was, and the model-view matrix is the new
+// frame's viewing matrix (rows u, v, n, each with minus its dot product with
+// the eye).
 inline void expectStep(const Camera& before, const Camera& after, const CameraStep& step)
 {
+    const Matrix m = modelView();
+    const Vector3* axes[3] = {&after.u, &after.v, &after.n};
+    for (int row = 0; row < 3; ++row) {
+        const Vector3& a = *axes[row];
+        const Point3& e = after.eye;
+        EXPECT_EQ(m[row], a.x);
+        EXPECT_EQ(m[4 + row], a.y);
+        EXPECT_EQ(m[8 + row], a.z);
+        EXPECT_NEAR(m[12 + row], -(double(a.x) * e.x + double(a.y) * e.y + double(a.z) * e.z), 1e-3);
+    }
     auto expectSame = [](const Vector3& a, const Vector3& b, const char* axis) {
         EXPECT_TRUE(a.x == b.x && a.y == b.y && a.z == b.z) << axis << " changed";
     };
