@@ -170,8 +170,8 @@ void readRawTexture(const char* fileName)
     if (file) {
         // A shorter file fills only the beginning; the rest keeps its bytes.
         // A directory opens on some systems but fails its first read.
-        std::fread(rawImageBuffer, 1, RawImageBytes, file);
-        readable = !std::ferror(file);
+        const std::size_t got = std::fread(rawImageBuffer, 1, RawImageBytes, file);
+        readable = got == RawImageBytes || !std::ferror(file);
         std::fclose(file);
     }
     if (!readable) {
