@@ -28,17 +28,23 @@ struct Area {
     double left = 0, top = 0, right = 1, bottom = 1;
 };
 
-Pixmap readTexture(const std::string& folder, const char* name)
-{
-    Pixmap pixmap;
-    std::ifstream in(folder + "/" + name, std::ios::binary);
-    std::ostringstream messages;
-    if (!in || !readBmp(in, pixmap, messages)) {
-        std::fprintf(stderr, "make_icon: cannot read %s/%s\n", folder.c_str(), name);
-        std::exit(1);
+// A texture read from the scene's folder; its pixels go with it.
+struct Texture {
+    Texture(const std::string& folder, const char* name)
+    {
+        std::ifstream in(folder + "/" + name, std::ios::binary);
+        std::ostringstream messages;
+        if (!in || !readBmp(in, pixmap, messages)) {
+            std::fprintf(stderr, "make_icon: cannot read %s/%s\n", folder.c_str(), name);
+            std::exit(1);
+        }
     }
-    return pixmap;
-}
+    ~Texture() { delete[] pixmap.pixels; }
+    Texture(const Texture&) = delete;
+    Texture& operator=(const Texture&) = delete;
+
+    Pixmap pixmap;
+};
 
 // The mean colour of the texels of `area` that fall in the cell (column,
 // row) of a grid of columns x rows cells laid over it.
@@ -70,17 +76,17 @@ PixelRGB cellMean(const Pixmap& texture, const Area& area, int column, int row, 
 // Paints `area` of `texture` over the icon's rectangle from (left, top),
 // width x height pixels, where `inside(x, y)` holds (icon coordinates).
 template <typename Shape>
-void paint(Icon& icon, const Pixmap& texture, const Area& area, int left, int top, int width,
+void paint(Icon& icon, const Texture& texture, const Area& area, int left, int top, int width,
            int height, Shape inside)
 {
     for (int row = 0; row < height; ++row)
         for (int column = 0; column < width; ++column)
             if (inside(left + column, top + row))
                 icon[top + row][left + column] =
-                    cellMean(texture, area, column, row, width, height);
+                    cellMean(texture.pixmap, area, column, row, width, height);
 }
 
-void paintRectangle(Icon& icon, const Pixmap& texture, const Area& area, int left, int top,
+void paintRectangle(Icon& icon, const Texture& texture, const Area& area, int left, int top,
                     int width, int height)
 {
     paint(icon, texture, area, left, top, width, height, [](int, int) { return true; });
@@ -173,18 +179,18 @@ int main(int argc, char** argv)
 
     // The sky texture is a sphere map: its lower half holds the clouds
     // seen from below.
-    paintRectangle(icon, readTexture(data, "ceu.bmp"), {0.2, 0.6, 0.8, 0.85}, 0, 0, 64, 40);
-    paintRectangle(icon, readTexture(data, "Relva1.bmp"), {}, 0, 40, 64, 24);
+    paintRectangle(icon, Texture(data, "ceu.bmp"), {0.2, 0.6, 0.8, 0.85}, 0, 0, 64, 40);
+    paintRectangle(icon, Texture(data, "Relva1.bmp"), {}, 0, 40, 64, 24);
     // A hipped roof seen from the front: a trapezoid over the wall.
-    paint(icon, readTexture(data, "Telhado1.bmp"), {}, 3, 16, 58, 13, [](int x, int y) {
+    paint(icon, Texture(data, "Telhado1.bmp"), {}, 3, 16, 58, 13, [](int x, int y) {
         const int inset = (28 - y);  // one pixel in on each side per row up
         return x >= 3 + inset && x <= 60 - inset;
     });
-    paintRectangle(icon, readTexture(data, "Parede1.bmp"), {}, 7, 29, 50, 20);
-    const Pixmap window = readTexture(data, "Janela1.bmp");
+    paintRectangle(icon, Texture(data, "Parede1.bmp"), {}, 7, 29, 50, 20);
+    const Texture window(data, "Janela1.bmp");
     paintRectangle(icon, window, {}, 12, 33, 10, 9);
     paintRectangle(icon, window, {}, 42, 33, 10, 9);
-    paintRectangle(icon, readTexture(data, "Porta.bmp"), {}, 28, 35, 8, 14);
+    paintRectangle(icon, Texture(data, "Porta.bmp"), {}, 28, 35, 8, 14);
 
     const std::vector<unsigned char> png = encodePng(icon);
     std::ofstream out(argv[2], std::ios::binary);

@@ -1,5 +1,5 @@
-"""The Windows build, run under Wine on the same Xvfb and Mesa as the Linux
-build, and its zip:
+"""The Windows zip, unpacked into a scratch folder, and its mirtal.exe run
+there under Wine on the same Xvfb and Mesa as the Linux build:
 
 - mirtal.exe imports no DLL but Windows' own (its runtimes are linked in);
 - the zip holds mirtal.exe, the 17 bitmaps, the two scene files, the four
@@ -9,15 +9,20 @@ build, and its zip:
   Windows line ends);
 - W changes the picture, and F3 shows the picture that F3 shows in the
   Linux build (same scene, same renderer: alike under share_unlike);
-- ESC, and the menu's "Sair", end it with status 0.
+- ESC, and the menu's "Sair", end it with status 0;
+- Wine's WGL offers swap control, and the exe asks it for an interval of 1.
 
 Run under tests/with_xvfb.sh; Wine uses a prefix of its own (--wineprefix),
 made here on first use."""
 
 import argparse
+import filecmp
 import os
+import shutil
 import subprocess
 import sys
+import tempfile
+import time
 import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
@@ -38,10 +43,9 @@ WINE_START_TIMEOUT = 60  # seconds: Wine's own start-up comes first
 
 def parse_args():
     parser = argparse.ArgumentParser()
-    parser.add_argument("--exe", required=True)
     parser.add_argument("--zip", required=True)
     parser.add_argument("--linux-binary", required=True, help="the Linux build, for reference")
-    parser.add_argument("--data", required=True)
+    parser.add_argument("--data", required=True, help="the default scene")
     parser.add_argument("--wineprefix", required=True)
     return parser.parse_args()
 
@@ -52,8 +56,8 @@ def imported_dlls(exe):
             for line in dump.splitlines() if "DLL Name:" in line}
 
 
-def check_files(checks, args):
-    dlls = imported_dlls(args.exe)
+def check_files(checks, args, unpacked):
+    dlls = imported_dlls(os.path.join(unpacked, "mirtal.exe"))
     checks.check(dlls and dlls <= WINDOWS_DLLS,
                  f"mirtal.exe imports only Windows' own DLLs (also: {sorted(dlls - WINDOWS_DLLS)})")
 
@@ -67,8 +71,10 @@ def check_files(checks, args):
                  f"the zip holds the 17 bitmaps, 4 raw images and 2 scene files "
                  f"({len(bitmaps)}, {len(raws)}, {len(set(SCENE_FILES) & set(names))})")
     scene = sorted(n for n in os.listdir(args.data) if n.endswith((".bmp", ".raw", ".geo")))
-    checks.check(sorted(bitmaps + raws + list(SCENE_FILES)) == scene,
-                 "the zip's scene files are the default scene's")
+    checks.check(sorted(bitmaps + raws + list(SCENE_FILES)) == scene and all(
+                     filecmp.cmp(os.path.join(unpacked, n), os.path.join(args.data, n), shallow=False)
+                     for n in scene),
+                 "the zip's scene files are the default scene's, byte for byte")
     others = set(names) - set(scene)
     checks.check(others == {"mirtal.exe", "LEIA-ME.txt", "README.txt"},
                  f"beside them: mirtal.exe and the two read-me texts ({sorted(others)})")
@@ -84,9 +90,15 @@ def start_wine():
     subprocess.run(["wine", "wineboot", "--init"], **quiet, timeout=300)
 
 
-def start_under_wine(args):
-    app = Mirtal(os.path.abspath(args.exe), args.data, prefix=("wine",))
-    app.wait_for_window(timeout=WINE_START_TIMEOUT)
+def start_under_wine(unpacked):
+    """mirtal.exe started in a copy of the folder it was unpacked in."""
+    app = Mirtal(os.path.join(unpacked, "mirtal.exe"), unpacked, prefix=("wine",))
+    try:
+        app.wait_for_window(timeout=WINE_START_TIMEOUT)
+    except RuntimeError as error:
+        out, err = app.output() if app.process.poll() is not None else ("", "")
+        app.close()
+        raise RuntimeError(f"under Wine: {error}; its output: {out!r} {err!r}") from error
     wait_for_first_frame(app)
     # Wine hands keys only to the window it holds active, and with no window
     # manager a window becomes active by a click. The program does nothing
@@ -112,8 +124,8 @@ def linux_reference(args):
         app.close()
 
 
-def check_run(checks, args, linux_f3, linux_output):
-    app = start_under_wine(args)
+def check_run(checks, unpacked, linux_f3, linux_output):
+    app = start_under_wine(unpacked)
     try:
         _, _, width, height = window_geometry(app.window)
         checks.check((width, height) == (640, 480), f"the window is 640 x 480 (got {width} x {height})")
@@ -146,8 +158,36 @@ def check_run(checks, args, linux_f3, linux_output):
                        + ("" if same else f" ({out!r} beside {linux_output!r})"))
 
 
-def check_menu_exit(checks, args):
-    app = start_under_wine(args)
+def check_swap_interval(checks, unpacked):
+    """Wine's WGL names WGL_EXT_swap_control, so the exe asks it for a swap
+    interval of 1 at start-up, as its trace of WGL calls shows. The trace
+    grows with every frame: it goes to a file, not a pipe."""
+    asked = "wglSwapIntervalEXT (1)"
+    workdir = tempfile.mkdtemp(prefix="mirtal-wine-")
+    try:
+        with tempfile.NamedTemporaryFile() as trace:
+            process = subprocess.Popen(["wine", os.path.join(unpacked, "mirtal.exe")], cwd=workdir,
+                                       stdout=subprocess.DEVNULL, stderr=trace,
+                                       env=dict(os.environ, WINEDEBUG="trace+wgl"))
+            try:
+                deadline = time.time() + WINE_START_TIMEOUT
+                while time.time() < deadline and process.poll() is None:
+                    with open(trace.name, "rb") as calls:
+                        if asked.encode() in calls.read():
+                            break
+                    time.sleep(0.2)
+            finally:
+                process.kill()
+                process.wait()
+            with open(trace.name, "rb") as calls:
+                seen = asked.encode() in calls.read()
+    finally:
+        shutil.rmtree(workdir, ignore_errors=True)
+    checks.check(seen, "under Wine the exe asks for swap interval 1 through WGL_EXT_swap_control")
+
+
+def check_menu_exit(checks, unpacked):
+    app = start_under_wine(unpacked)
     try:
         checks.check(choose_menu_path(app, [SAIR]), "a right click opens the menu and Sair is chosen")
         status = app.wait_for_exit(timeout=30)
@@ -161,15 +201,20 @@ def main():
     checks = Checks("wine")
     os.environ["WINEPREFIX"] = os.path.abspath(args.wineprefix)
     os.environ["WINEDEBUG"] = "-all"
+    unpacked = tempfile.mkdtemp(prefix="mirtal-zip-")
     try:
-        check_files(checks, args)
+        with zipfile.ZipFile(args.zip) as archive:
+            archive.extractall(unpacked)
+        check_files(checks, args, unpacked)
         start_wine()
         linux_f3, linux_output = linux_reference(args)
-        check_run(checks, args, linux_f3, linux_output)
-        check_menu_exit(checks, args)
+        check_run(checks, unpacked, linux_f3, linux_output)
+        check_menu_exit(checks, unpacked)
+        check_swap_interval(checks, unpacked)
     finally:
         # The prefix's server and its helper processes end with it.
         subprocess.run(["wineserver", "--kill"], capture_output=True, timeout=60)
+        shutil.rmtree(unpacked, ignore_errors=True)
     checks.finish()
 
 
