@@ -1,8 +1,8 @@
 # CMake toolchain for 64-bit Windows programs built on Debian with MinGW-w64
 # (the -posix compilers of the g++-mingw-w64-x86-64-posix package). Used for
-# freeglut and for Mirtal itself by tools/build_windows.sh; libraries and
-# headers come from MinGW's own tree and from the prefixes in
-# CMAKE_PREFIX_PATH (the static freeglut).
+# freeglut and for Mirtal itself by tools/build_windows.sh. Libraries and
+# headers come from MinGW's own tree; Mirtal finds the static freeglut
+# through FreeGLUT_DIR.
 set(CMAKE_SYSTEM_NAME Windows)
 set(CMAKE_SYSTEM_PROCESSOR x86_64)
 
