@@ -9,5 +9,7 @@ WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix dpkg-dev)
 # The Debian package (tools/package.sh): dpkg-shlibdeps and dpkg-buildflags,
 # and lintian to check it.
 DEB_PACKAGES=(dpkg-dev lintian)
-# The tests of both: the Windows build runs under Wine.
-RELEASE_TEST_PACKAGES=(wine wine64)
+# The tests of both: the Windows build runs under Wine, with the X libraries
+# that Wine's display driver loads (libwine only recommends them).
+RELEASE_TEST_PACKAGES=(wine wine64 libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1
+                       libxrandr2 libxrender1 libxxf86vm1)
