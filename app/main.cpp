@@ -4,6 +4,7 @@
 #include "app/keys.h"
 #include "app/menus.h"
 #include "app/startup.h"
+#include "app/swap_interval.h"
 #include "scene/sky.h"
 
 #include <GL/glut.h>
@@ -12,6 +13,11 @@ int main(int argc, char** argv)
 {
     glutInit(&argc, argv);
     createMainWindow();
+    // One frame per refresh of the screen where the window system offers it:
+    // the sun steps once an idle call and the flight once a frame, so an
+    // unpaced fast card would race through both. Asked for as soon as the
+    // window's context is current, before anything else is set up.
+    requestSwapInterval();
     initScene();
     buildMenus();
 

@@ -3,3 +3,13 @@ BUILD_PACKAGES=(build-essential cmake freeglut3-dev libglu1-mesa-dev libgl1-mesa
                 libgl1-mesa-dri)
 TEST_PACKAGES=(libgtest-dev python3 xvfb xauth x11-utils x11-apps xdotool
                clang libclang-rt-14-dev)
+# The Windows build (tools/build_windows.sh): MinGW-w64's 64-bit compilers, and
+# dpkg-source to unpack Debian's freeglut source package.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix dpkg-dev)
+# The Debian package (tools/package.sh): dpkg-shlibdeps and dpkg-buildflags,
+# and lintian to check it.
+DEB_PACKAGES=(dpkg-dev lintian)
+# The tests of both: the Windows build runs under Wine, with the X libraries
+# that Wine's display driver loads (libwine only recommends them).
+RELEASE_TEST_PACKAGES=(wine wine64 libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1
+                       libxrandr2 libxrender1 libxxf86vm1)

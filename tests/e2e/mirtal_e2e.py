@@ -86,9 +86,10 @@ def decode_xwd(data):
 
 
 class Mirtal:
-    """One run of the program in a scratch working directory."""
+    """One run of the program in a scratch working directory; prefix is a
+    command that runs the binary (("wine",) for the Windows build)."""
 
-    def __init__(self, binary, data_dir=None, extra_files=None, omit=()):
+    def __init__(self, binary, data_dir=None, extra_files=None, omit=(), prefix=()):
         self.workdir = tempfile.mkdtemp(prefix="mirtal-e2e-")
         if data_dir and os.path.isdir(data_dir):
             for name in os.listdir(data_dir):
@@ -101,7 +102,7 @@ class Mirtal:
             with open(os.path.join(self.workdir, name), "wb") as f:
                 f.write(content)
         self.process = subprocess.Popen(
-            [binary], cwd=self.workdir,
+            [*prefix, binary], cwd=self.workdir,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
 

@@ -1,0 +1,59 @@
+#!/bin/bash
+# Cross-compiles Mirtal for 64-bit Windows with MinGW-w64, linked statically
+# against freeglut built from Debian's own freeglut source package, and
+# writes dist/mirtal-<version>-windows-x86_64.zip: mirtal.exe, the default
+# scene's files and the read-me texts, all at the top level.
+#   tools/build_windows.sh
+# Everything is built in build-windows/ (the program: build-windows/mirtal.exe).
+# The freeglut build is kept there, so that later runs only rebuild Mirtal.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}"
+
+jobs=$(nproc)
+out=$PWD/build-windows
+toolchain=$PWD/tools/windows/mingw-w64-x86_64.cmake
+freeglut=$out/freeglut
+freeglut_config=$freeglut/install/lib/cmake/FreeGLUT
+
+if [ ! -f "$freeglut_config/FreeGLUTConfig.cmake" ]; then
+    echo "== freeglut for Windows, from Debian's freeglut source package =="
+    rm -rf "$freeglut"
+    mkdir -p "$freeglut/apt/lists/partial" "$freeglut/apt/cache" "$freeglut/source"
+    # apt-get source needs a deb-src entry: it lives in a private apt set-up
+    # (sources, lists and cache here), so the system's own stays untouched.
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
+         "http://deb.debian.org/debian $codename main" > "$freeglut/apt/sources.list"
+    apt_private=(-o Dir::Etc::sourcelist="$freeglut/apt/sources.list"
+                 -o Dir::Etc::sourceparts=- -o Dir::State::Lists="$freeglut/apt/lists"
+                 -o Dir::Cache="$freeglut/apt/cache" -o APT::Sandbox::User=root)
+    apt-get "${apt_private[@]}" -qq update
+    (cd "$freeglut/source" && apt-get "${apt_private[@]}" -qq source --download-only freeglut)
+    # apt has checked the files against the signed archive index already.
+    dpkg-source --no-check -x "$freeglut"/source/freeglut_*.dsc "$freeglut/source/freeglut" > /dev/null
+
+    # The static library only, named glut and with GL/glut.h, as the
+    # program includes it. Its own warnings go to the log with the rest.
+    if ! { cmake -S "$freeglut/source/freeglut" -B "$freeglut/build" \
+                 -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+                 -DCMAKE_INSTALL_PREFIX="$freeglut/install" \
+                 -DFREEGLUT_BUILD_SHARED_LIBS=OFF -DFREEGLUT_BUILD_STATIC_LIBS=ON \
+                 -DFREEGLUT_BUILD_DEMOS=OFF -DFREEGLUT_REPLACE_GLUT=ON &&
+           cmake --build "$freeglut/build" -j"$jobs" &&
+           cmake --install "$freeglut/build"; } > "$freeglut/build.log" 2>&1; then
+        cat "$freeglut/build.log" >&2
+        exit 1
+    fi
+fi
+
+echo "== mirtal.exe =="
+cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Release \
+      -DFreeGLUT_DIR="$freeglut_config" -DMIRTAL_TESTS=OFF -DMIRTAL_WERROR=ON > /dev/null
+cmake --build "$out" -j"$jobs" --target mirtal
+(cd "$out" && cpack -G ZIP > /dev/null)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+mkdir -p dist
+cp "$out/mirtal-$version-windows-x86_64.zip" dist/
+ls -l "$out/mirtal.exe" "dist/mirtal-$version-windows-x86_64.zip"
