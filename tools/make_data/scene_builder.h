@@ -52,10 +52,10 @@ constexpr int Water = 2017;         // agua.bmp
 
 // The surface kinds of the terrain file (which raw image a patch shows).
 namespace Ground {
-constexpr int Slabs = 1;    // janela.raw: granite slabs
+constexpr int Heath = 1;    // janela.raw: heather and gorse on the hills
 constexpr int Grass = 2;    // Relva1.raw
 constexpr int Asphalt = 3;  // alcatrao.raw
-constexpr int Cement = 4;   // cimento2.raw
+constexpr int Woods = 4;    // cimento2.raw: pine woods seen from afar
 } // namespace Ground
 
 class QuadModel {

@@ -29,7 +29,8 @@ void makeSceneFiles(const std::string& outputDir)
     addGrounds(model);
     addShed(model);
     addRoad(model);
-    addRiverWater(model);
+    addRiver(model);
+    addLand(model);
     writeText(outputDir + "/data_textura.geo", model.text());
 
     TerrainModel terrain;

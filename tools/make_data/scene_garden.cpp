@@ -4,6 +4,7 @@
 #include "scene_layout.h"
 
 #include <cmath>
+#include <iterator>
 
 // ---------------------------------------------- boundary wall and gate
 
@@ -111,15 +112,60 @@ void addShed(QuadModel& model)
 
 // ------------------------------------------- the grounds: paths and patio
 
+namespace {
+
+// The ground inside the walls is a grid cut along the edges of every path
+// and paved area, each cell one quad of its own cover; so paths lie in the
+// ground, not on it, and no cell's corner falls on another cell's edge. The
+// seams along the walls lie under the boundary wall and the house.
+constexpr double GardenXs[] = {BoundaryWest, -24, RampStartX, -10, -6, 0, HouseX,
+                               200, YardEndX, 330, BoundaryEast};
+constexpr double GardenYs[] = {BoundarySouth, YardSouthY, 0, 27, 40, 42, 73, 88, 160, HouseY,
+                               BoundaryNorth};
+
+constexpr GroundCover Courtyard{Tex::BoundaryWall, 20};  // granite setts
+constexpr GroundCover Flagstones{Tex::Path, 15};
+constexpr GroundCover Calcada{Tex::Pavement, 25};
+
+struct Rect {
+    double x0, y0, x1, y1;
+    bool holds(double x, double y) const { return x > x0 && x < x1 && y > y0 && y < y1; }
+};
+
+// What covers the garden at (x, y); false where the house, the ramp or the
+// yard take the place of the ground.
+bool gardenCover(double x, double y, GroundCover& cover)
+{
+    if (Rect{0, 0, HouseX, HouseY}.holds(x, y) || Rect{RampStartX, YardSouthY, YardEndX, 0}.holds(x, y))
+        return false;
+    cover = NearGrass;
+    if (Rect{BoundaryWest, YardSouthY, RampStartX, 0}.holds(x, y))
+        cover = Courtyard;
+    else if (Rect{-24, 27, -6, 42}.holds(x, y) || Rect{-24, 0, -10, 27}.holds(x, y) ||
+             Rect{200, 73, 330, 88}.holds(x, y))
+        cover = Flagstones;
+    else if (Rect{HouseX, 40, 200, 160}.holds(x, y))
+        cover = Calcada;
+    return true;
+}
+
+void addGardenGround(QuadModel& model)
+{
+    int cell = 0;
+    for (auto y = std::begin(GardenYs); y + 1 != std::end(GardenYs); ++y)
+        for (auto x = std::begin(GardenXs); x + 1 != std::end(GardenXs); ++x) {
+            GroundCover cover;
+            if (gardenCover((*x + *(x + 1)) / 2, (*y + *(y + 1)) / 2, cover))
+                addGround(model, "garden_ground_" + std::to_string(++cell), cover, *x, *y,
+                          *(x + 1), *(y + 1));
+        }
+}
+
+} // namespace
+
 void addGrounds(QuadModel& model)
 {
-    // Flagstone path from the front step to the courtyard.
-    model.addFloor("front_path_to_step", Tex::Path, -24, 27, -6, 42, OverlayZ, 15);
-    model.addFloor("front_path_to_courtyard", Tex::Path, -24, 0, -10, 27, OverlayZ, 15);
-    // Patio of Portuguese pavement behind the house, and a path across the
-    // back lawn to a stone bench.
-    model.addFloor("back_patio", Tex::Pavement, HouseX, 40, 200, 160, OverlayZ, 25);
-    model.addFloor("back_path", Tex::Path, 200, 73, 330, 88, OverlayZ, 15);
+    addGardenGround(model);
     addBox(model, "garden_bench", Tex::Stone, {330, 70, 0}, {336, 91, 5}, 10);
 
     // Cypresses along the boundary wall, clear of the views of the house

@@ -1,11 +1,12 @@
 // The house: its outer walls with their doors and windows, the walls between
 // its rooms, floor, ceiling, steps and hipped roof with the chimney; and the
 // sunken yard in front of the garage door with the ramp down to it.
-// Entry points: addHouse(), addGarageYard(), yardFloorZ().
+// Entry points: addHouse(), addGarageYard().
 #include "scene_layout.h"
 
 #include <algorithm>
 #include <cmath>
+#include <tuple>
 
 namespace {
 
@@ -174,23 +175,14 @@ void addHouse(QuadModel& model)
 
 // ------------------------------------------- the garage yard and its ramp
 
-double yardFloorZ(double x)
-{
-    if (x <= RampStartX)
-        return 0;
-    if (x >= RampEndX)
-        return GarageFloorZ;
-    return GarageFloorZ * (x - RampStartX) / (RampEndX - RampStartX);
-}
-
 void addGarageYard(QuadModel& model)
 {
     constexpr double StoneScale = 20;
     // The walls reach below the floor they stand on, so that no crack opens
-    // along the foot of a wall.
-    constexpr double Footing = 2;
+    // along the foot of a wall; by the ramp, below its curve too.
+    constexpr double Footing = 6;
     auto retaining = [&](const std::string& label, double x0, double x1, double y, Vec3 facing) {
-        const Vec3 p0{x0, y, yardFloorZ(x0) - Footing}, p1{x1, y, yardFloorZ(x1) - Footing};
+        const Vec3 p0{x0, y, rampZ(x0) - Footing}, p1{x1, y, rampZ(x1) - Footing};
         const Vec3 p2{x1, y, 0}, p3{x0, y, 0};
         auto st = [&](Vec3 p) { return TexCoord{p.x / StoneScale, p.z / StoneScale}; };
         model.add(label, Tex::Stone, {p0, p1, p2, p3}, {st(p0), st(p1), st(p2), st(p3)}, facing);
@@ -210,6 +202,14 @@ void addGarageYard(QuadModel& model)
         model.add("yard_east_wall", Tex::Stone, {p0, p1, p2, p3}, {st(p0), st(p1), st(p2), st(p3)},
                   {-1, 0, 0});
     }
+    // The yard's cement floor, and a drain grating across the ramp's foot
+    // and across its top, where the ramp's curved surface meets the level
+    // floors.
+    model.addFloor("yard_floor", Tex::Cement, RampEndX, YardSouthY, YardEndX, 0, GarageFloorZ, 20);
+    for (const auto& [label, x, z] : {std::tuple{"ramp_top_drain", RampStartX, 0.0},
+                                      std::tuple{"ramp_foot_drain", RampEndX, GarageFloorZ}})
+        addBox(model, label, Tex::Vent, {x - 1, YardSouthY, z - 1}, {x + 1, 0, z + 0.3}, 4,
+               BoxSouth | BoxNorth);
     // A low parapet round the drop.
     constexpr double ParapetZ = 8;
     addBox(model, "yard_parapet_south", Tex::Stone, {RampStartX, YardSouthY - 2, 0},

@@ -1,140 +1,139 @@
-// The ground as Bezier patches: flat round the house, the road and the river,
-// sunk into the garage yard and the river's bed, and rising in low hills
-// towards the sky sphere. Entry point: addTerrain().
+// The ground outside the walls: the flat land as a grid of textured quads,
+// and the Bezier patches of what is really curved, the hills beyond the
+// farmland and the ramp down to the garage yard. Entry points: addGround(),
+// addLand(), addTerrain(), rampZ().
+//
+// A patch costs the same to draw whatever its size (the program evaluates a
+// 15 x 15 mesh of it in every frame), while a quad costs a few microseconds;
+// so flat ground is made of quads and only the hills and the ramp's curve
+// are patches.
 #include "scene_layout.h"
 
 #include <algorithm>
 #include <cmath>
+#include <iterator>
+
+void addGround(QuadModel& model, const std::string& label, GroundCover cover, double x0,
+               double y0, double x1, double y1, double z)
+{
+    model.addFloor(label, cover.texture, x0, y0, x1, y1, z, cover.scale);
+}
+
+double rampZ(double x)
+{
+    // Two quadratic pieces that meet half way with the same slope, as the
+    // ramp's two patches draw them.
+    constexpr double Middle = (RampStartX + RampEndX) / 2, HalfLength = (RampEndX - RampStartX) / 2;
+    if (x <= RampStartX)
+        return 0;
+    if (x >= RampEndX)
+        return GarageFloorZ;
+    if (x <= Middle) {
+        const double u = (x - RampStartX) / HalfLength;
+        return GarageFloorZ / 2 * u * u;
+    }
+    const double u = (RampEndX - x) / HalfLength;
+    return GarageFloorZ - GarageFloorZ / 2 * u * u;
+}
 
 namespace {
 
-double smoothstep(double edge0, double edge1, double v)
+bool inHills(double x, double y)
 {
-    const double t = std::clamp((v - edge0) / (edge1 - edge0), 0.0, 1.0);
-    return t * t * (3 - 2 * t);
+    return y >= HillsNorthY || (x >= HillsEastX && y <= HillsEastTopY);
 }
 
-double distanceToBox(double x, double y, double x0, double y0, double x1, double y1)
+bool inRiver(double y) { return y > RiverSouthBank && y < RiverNorthBank; }
+
+// ------------------------------------------------------------------ hills
+
+// Height of the hills at (x, y): nothing at their foot, where the
+// farmland's walls stand, rising to between about 100 and 260 at the edge
+// of the land.
+double hillZ(double x, double y)
 {
-    const double dx = std::max({x0 - x, 0.0, x - x1});
-    const double dy = std::max({y0 - y, 0.0, y - y1});
-    return std::sqrt(dx * dx + dy * dy);
+    const double intoHills = y >= HillsNorthY ? y - HillsNorthY
+                                              : std::min(x - HillsEastX, HillsEastTopY - y);
+    const double rise = std::clamp(intoHills / 1300, 0.0, 1.0);
+    const double swell = 1 + 0.45 * std::sin(x / 410 + 0.7) * std::cos(y / 530 - 0.3);
+    return 170 * rise * swell;
 }
 
-// Height of the open ground: flat over the grounds, the road, the river and
-// everything else within 1300 of the house, and rising in low hills to the
-// north and east, towards the sky sphere.
-constexpr double FlatReach = 1300;
-
-double groundZ(double x, double y)
+// One hill patch over [x0, x1] x [y0, y1], its control points on the hills'
+// height, its columns towards +x and rows towards +y (lit from above).
+// Patches that share an edge share its control points, so the hills have
+// no cracks; their edges at the hills' foot lie at height 0 under a wall.
+void addHillPatch(TerrainModel& terrain, int kind, double x0, double y0, double x1, double y1)
 {
-    const double nearHouse = distanceToBox(x, y, -1e9, -1e9, FlatReach, FlatReach);
-    const double nearRiver = distanceToBox(x, y, -1e9, RiverSouthBank - 20, 1e9, RiverNorthBank + 20);
-    const double weight = smoothstep(0, 600, std::min(nearHouse, nearRiver));
-    const double hills = 80 + 60 * std::sin(x / 330 + 1) * std::cos(y / 290) +
-                         35 * std::sin((x - y) / 210);
-    return weight * std::max(0.0, hills);
-}
-
-// The ground of one grid cell: its surface kind and height, or none where the
-// house stands.
-struct CellGround {
-    bool present;
-    int kind;
-    double (*height)(double x, double y);
-};
-
-CellGround groundOfCell(double cx, double cy)
-{
-    auto flat = [](double, double) { return 0.0; };
-    auto yard = [](double x, double) { return yardFloorZ(x); };
-    auto riverBed = [](double, double y) {
-        if (y <= RiverBedSouth)
-            return RiverBedZ * (y - RiverSouthBank) / (RiverBedSouth - RiverSouthBank);
-        if (y >= RiverBedNorth)
-            return RiverBedZ * (RiverNorthBank - y) / (RiverNorthBank - RiverBedNorth);
-        return RiverBedZ;
-    };
-    if (cx > 0 && cx < HouseX && cy > 0 && cy < HouseY)
-        return {false, 0, flat};
-    if (cy > YardSouthY && cy < 0 && cx > BoundaryWest && cx < YardEndX) {
-        if (cx < RampStartX)
-            return {true, Ground::Slabs, flat};  // the courtyard inside the gate
-        return {true, cx < RampEndX ? Ground::Asphalt : Ground::Cement, yard};
-    }
-    if (cy > RiverSouthBank && cy < RiverNorthBank)
-        return {true, cy > RiverBedSouth && cy < RiverBedNorth ? Ground::Cement : Ground::Grass,
-                riverBed};
-    return {true, Ground::Grass, groundZ};
-}
-
-// One patch over the rectangle [x0, x1] x [y0, y1], of the kind and height
-// of the ground at its middle; none where the house stands. Its columns run
-// towards +x and its rows towards +y, so that it is lit from above.
-void addGroundPatch(TerrainModel& terrain, double x0, double y0, double x1, double y1)
-{
-    const CellGround ground = groundOfCell((x0 + x1) / 2, (y0 + y1) / 2);
-    if (!ground.present)
-        return;
     ControlGrid points;
     for (int r = 0; r < 3; ++r)
         for (int c = 0; c < 3; ++c) {
             const double x = x0 + (x1 - x0) * c / 2, y = y0 + (y1 - y0) * r / 2;
-            points[r][c] = {x, y, ground.height(x, y)};
+            points[r][c] = {x, y, hillZ(x, y)};
         }
-    terrain.add(ground.kind, points);
+    terrain.add(kind, points);
 }
 
-// Patches over every cell of a grid.
-void addGroundGrid(TerrainModel& terrain, std::initializer_list<double> xs,
-                   std::initializer_list<double> ys)
+// The ramp: two patches across its whole width, level where they meet the
+// courtyard and the yard, sharing the steepest line half way down.
+void addRampPatches(TerrainModel& terrain)
 {
-    for (auto y = ys.begin(); y + 1 != ys.end(); ++y)
-        for (auto x = xs.begin(); x + 1 != xs.end(); ++x)
-            addGroundPatch(terrain, *x, *y, *(x + 1), *(y + 1));
+    constexpr double Middle = (RampStartX + RampEndX) / 2;
+    for (const auto& [x0, x1] : {std::pair{RampStartX, Middle}, std::pair{Middle, RampEndX}}) {
+        ControlGrid points;
+        for (int r = 0; r < 3; ++r)
+            for (int c = 0; c < 3; ++c) {
+                const double x = x0 + (x1 - x0) * c / 2;
+                const double y = YardSouthY + (0 - YardSouthY) * r / 2;
+                // The middle control point lies on the tangents of both ends.
+                const double z = c == 1 ? (x0 < Middle ? 0.0 : GarageFloorZ) : rampZ(x);
+                points[r][c] = {x, y, z};
+            }
+        terrain.add(Ground::Asphalt, points);
+    }
 }
 
 } // namespace
 
-// The ground as patches. A patch costs the same to draw whatever its size
-// (a 15 x 15 mesh, 450 triangles), and the triangles, not the pixels, are
-// most of a frame's cost on a software renderer: so there are few patches,
-// and large ones far out. Flat ground may
-// meet other flat ground anywhere along an edge; where the ground rises, the
-// patches on either side of an edge share its control points, so that the
-// ground has no cracks.
+GroundCover landCover(double x0, double y0, double x1, double y1)
+{
+    const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
+    if (x0 >= 970 && x1 <= 1030 && y0 >= RiverNorthBank && y1 <= 1030)
+        return RiversideGrass;
+    const bool byRiverView = x0 >= 620 && x1 <= HillsEastX && y0 >= BoundaryNorth && y1 <= 1150;
+    const bool byRoad = x0 >= -700 && x1 <= BoundaryWest && y1 <= BoundaryNorth;
+    if (byRiverView || byRoad)
+        return NearGrass;
+    if (std::hypot(cx, cy) < 1300)
+        return FieldGrass;
+    return FarGrass;
+}
+
+void addLand(QuadModel& model)
+{
+    int cell = 0;
+    for (auto y = std::begin(LandYs); y + 1 != std::end(LandYs); ++y)
+        for (auto x = std::begin(LandXs); x + 1 != std::end(LandXs); ++x) {
+            const double x0 = *x, y0 = *y, x1 = *(x + 1), y1 = *(y + 1);
+            const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
+            const bool grounds = cx > BoundaryWest && cx < BoundaryEast && cy > BoundarySouth &&
+                                 cy < BoundaryNorth;
+            if (grounds || inRiver(cy) || inHills(cx, cy))
+                continue;
+            addGround(model, "land_" + std::to_string(++cell), landCover(x0, y0, x1, y1), x0, y0,
+                      x1, y1);
+        }
+}
+
 void addTerrain(TerrainModel& terrain)
 {
-    const double e = TerrainEdge, f = FlatReach;
-    // Inside the boundary wall, round the house: the row of the courtyard,
-    // the ramp, the garage yard and a strip of lawn; then the lawns.
-    addGroundGrid(terrain, {BoundaryWest, RampStartX, RampEndX, YardEndX, BoundaryEast},
-                  {YardSouthY, 0});
-    addGroundPatch(terrain, BoundaryWest, BoundarySouth, BoundaryEast, YardSouthY);
-    addGroundPatch(terrain, BoundaryWest, 0, 0, BoundaryNorth);
-    addGroundPatch(terrain, HouseX, 0, BoundaryEast, HouseY);
-    addGroundPatch(terrain, 0, HouseY, BoundaryEast, BoundaryNorth);
-    // Flat land round the grounds, out to 1300; smaller patches where the
-    // views from the front and the right side look over it.
-    addGroundGrid(terrain, {-f, BoundaryWest, BoundaryEast, f}, {-f, -600});
-    addGroundGrid(terrain, {-f, BoundaryWest}, {-600, BoundarySouth});
-    addGroundGrid(terrain, {BoundaryWest, HouseX, BoundaryEast}, {-600, -350, BoundarySouth});
-    addGroundGrid(terrain, {BoundaryEast, f}, {-600, BoundarySouth});
-    addGroundGrid(terrain, {-f, -500, -250, BoundaryWest}, {BoundarySouth, BoundaryNorth});
-    addGroundPatch(terrain, -f, BoundaryNorth, BoundaryWest, RiverSouthBank);
-    addGroundGrid(terrain, {BoundaryEast, f}, {BoundarySouth, BoundaryNorth, RiverSouthBank});
-    addGroundPatch(terrain, BoundaryWest, BoundaryNorth, BoundaryEast, RiverSouthBank);
-    // The river's banks and bed from end to end, and the flat land beyond
-    // it, finer round the view across the river from (1000, 1000).
-    addGroundGrid(terrain, {-e, 0, e}, {RiverSouthBank, RiverBedSouth, RiverBedNorth, RiverNorthBank});
-    addGroundGrid(terrain, {-e, 700}, {RiverNorthBank, f});
-    addGroundGrid(terrain, {700, 1000, f}, {RiverNorthBank, 1150, f});
-    // Flat to the west and south, where the road comes from.
-    addGroundGrid(terrain, {-e, -f}, {-e, -200, RiverSouthBank});
-    addGroundPatch(terrain, -f, -e, f, -f);
-    // Hills to the north and the east; the two share the columns at 1300,
-    // 1950 and 2600 along their common edge.
-    addGroundGrid(terrain, {-e, -700, f, 1950, e}, {f, e});
-    addGroundGrid(terrain, {f, 1950, e}, {-e, -200, RiverSouthBank});
-    addGroundGrid(terrain, {f, 1950, e}, {RiverNorthBank, f});
+    const double e = TerrainEdge;
+    // Grouped by kind: each patch binds its kind's image.
+    addHillPatch(terrain, Ground::Grass, -e, HillsNorthY, -1300, e);
+    addHillPatch(terrain, Ground::Grass, 0, HillsNorthY, HillsEastX, e);
+    addHillPatch(terrain, Ground::Grass, HillsEastX, -950, e, HillsEastTopY);
+    addHillPatch(terrain, Ground::Heath, -1300, HillsNorthY, 0, e);
+    addHillPatch(terrain, Ground::Heath, HillsEastX, -e, e, -950);
+    addHillPatch(terrain, Ground::Woods, HillsEastX, HillsNorthY, e, e);
+    addRampPatches(terrain);
 }
