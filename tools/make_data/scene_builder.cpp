@@ -119,53 +119,92 @@ std::string TerrainModel::text() const
     return out + record(69, ControlGrid{});
 }
 
+TexRect detailRect(Detail picture)
+{
+    constexpr double W = DetailColumns * DetailCellPixels, H = DetailRows * DetailCellPixels;
+    const DetailPlace place = detailPlace(picture);
+    const double x0 = place.column * DetailCellPixels;
+    double y0 = place.row * DetailCellPixels, height = DetailCellPixels;
+    if (place.part != CellPart::Whole) {
+        height /= 2;
+        if (place.part == CellPart::UpperHalf)
+            y0 += height;
+    }
+    return {(x0 + 0.5) / W, (y0 + 0.5) / H, (x0 + DetailCellPixels - 0.5) / W, (y0 + height - 0.5) / H};
+}
+
+TexRect partOf(TexRect picture, double u0, double v0, double u1, double v1)
+{
+    const double w = picture.s1 - picture.s0, h = picture.t1 - picture.t0;
+    return {picture.s0 + w * u0, picture.t0 + h * v0, picture.s0 + w * u1, picture.t0 + h * v1};
+}
+
+namespace {
+
+// The faces of a box, each seen from outside with its picture upright:
+// corners in drawing order, and the face's outward direction.
+struct BoxFace {
+    BoxSide side;
+    const char* name;
+    std::array<Vec3, 4> corners;
+    Vec3 facing;
+};
+
+std::vector<BoxFace> boxFaces(Vec3 low, Vec3 high, unsigned hiddenSides)
+{
+    const double x0 = low.x, y0 = low.y, z0 = low.z, x1 = high.x, y1 = high.y, z1 = high.z;
+    const BoxFace all[] = {
+        {BoxWest, "_west", {Vec3{x0, y1, z0}, Vec3{x0, y0, z0}, Vec3{x0, y0, z1}, Vec3{x0, y1, z1}}, {-1, 0, 0}},
+        {BoxEast, "_east", {Vec3{x1, y0, z0}, Vec3{x1, y1, z0}, Vec3{x1, y1, z1}, Vec3{x1, y0, z1}}, {1, 0, 0}},
+        {BoxSouth, "_south", {Vec3{x0, y0, z0}, Vec3{x1, y0, z0}, Vec3{x1, y0, z1}, Vec3{x0, y0, z1}}, {0, -1, 0}},
+        {BoxNorth, "_north", {Vec3{x1, y1, z0}, Vec3{x0, y1, z0}, Vec3{x0, y1, z1}, Vec3{x1, y1, z1}}, {0, 1, 0}},
+        {BoxTop, "_top", {Vec3{x0, y0, z1}, Vec3{x1, y0, z1}, Vec3{x1, y1, z1}, Vec3{x0, y1, z1}}, {0, 0, 1}},
+        {BoxWithBottom, "_bottom", {Vec3{x0, y1, z0}, Vec3{x1, y1, z0}, Vec3{x1, y0, z0}, Vec3{x0, y0, z0}}, {0, 0, -1}},
+    };
+    std::vector<BoxFace> faces;
+    for (const BoxFace& face : all)
+        if (face.side == BoxWithBottom ? (hiddenSides & BoxWithBottom) != 0 : !(hiddenSides & face.side))
+            faces.push_back(face);
+    return faces;
+}
+
+} // namespace
+
 void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, Vec3 high,
             double scale, unsigned hiddenSides)
 {
-    const double x0 = low.x, y0 = low.y, z0 = low.z, x1 = high.x, y1 = high.y, z1 = high.z;
-    auto tc = [scale](double s, double t) { return TexCoord{s / scale, t / scale}; };
-    // Sides, each seen from outside with s growing to the right.
-    if (!(hiddenSides & BoxWest))
-        model.add(label + "_west", texture, {Vec3{x0, y1, z0}, Vec3{x0, y0, z0}, Vec3{x0, y0, z1}, Vec3{x0, y1, z1}},
-              {tc(-y1, z0), tc(-y0, z0), tc(-y0, z1), tc(-y1, z1)}, Vec3{-1, 0, 0});
-    if (!(hiddenSides & BoxEast))
-        model.add(label + "_east", texture, {Vec3{x1, y0, z0}, Vec3{x1, y1, z0}, Vec3{x1, y1, z1}, Vec3{x1, y0, z1}},
-              {tc(y0, z0), tc(y1, z0), tc(y1, z1), tc(y0, z1)}, Vec3{1, 0, 0});
-    if (!(hiddenSides & BoxSouth))
-        model.add(label + "_south", texture, {Vec3{x0, y0, z0}, Vec3{x1, y0, z0}, Vec3{x1, y0, z1}, Vec3{x0, y0, z1}},
-              {tc(x0, z0), tc(x1, z0), tc(x1, z1), tc(x0, z1)}, Vec3{0, -1, 0});
-    if (!(hiddenSides & BoxNorth))
-        model.add(label + "_north", texture, {Vec3{x1, y1, z0}, Vec3{x0, y1, z0}, Vec3{x0, y1, z1}, Vec3{x1, y1, z1}},
-              {tc(-x1, z0), tc(-x0, z0), tc(-x0, z1), tc(-x1, z1)}, Vec3{0, 1, 0});
-    model.addFloor(label + "_top", texture, x0, y0, x1, y1, z1, scale);
+    for (const BoxFace& face : boxFaces(low, high, hiddenSides)) {
+        // The texture in world space: s to the face's right, t up (across
+        // y on the top and bottom).
+        std::array<TexCoord, 4> st;
+        const Vec3 right = cross(face.facing, Vec3{0, 0, 1});
+        for (int k = 0; k < 4; ++k) {
+            const Vec3& p = face.corners[k];
+            st[k] = face.facing.z != 0 ? TexCoord{p.x / scale, p.y / scale}
+                                       : TexCoord{-dot(p, right) / scale, p.z / scale};
+        }
+        model.add(label + face.name, texture, face.corners, st, face.facing);
+    }
 }
 
-void addTree(QuadModel& model, const std::string& label, double x, double y, double height,
-             double radius)
+void addPictureBox(QuadModel& model, const std::string& label, int texture, TexRect top,
+                   TexRect sides, Vec3 low, Vec3 high, unsigned hiddenSides)
 {
-    constexpr double BarkScale = 6, LeafScale = 12;
-    const double trunk = std::max(0.8, radius * 0.12);
-    addBox(model, label + "_trunk", Tex::Wood, {x - trunk, y - trunk, -0.5},
-           {x + trunk, y + trunk, height * 0.3}, BarkScale);
-    for (int tier = 0; tier < 3; ++tier) {
-        const double base = height * (0.18 + 0.24 * tier);
-        const double apex = base + height * (0.5 - 0.06 * tier);
-        const double half = radius * (1 - 0.27 * tier);
-        const Vec3 top{x, y, apex};
-        const double turn = tier * Pi / 4;
-        for (int side = 0; side < 4; ++side) {
-            const double a0 = turn + side * Pi / 2, a1 = a0 + Pi / 2;
-            const Vec3 p0{x + half * std::cos(a0), y + half * std::sin(a0), base};
-            const Vec3 p1{x + half * std::cos(a1), y + half * std::sin(a1), base};
-            const Vec3 outward = cross(p1 - p0, top - p0);
-            const double w = std::sqrt(dot(p1 - p0, p1 - p0)) / LeafScale;
-            const double h = (apex - base) / LeafScale;
-            model.add(label + "_tier" + std::to_string(tier + 1) + "_" + std::to_string(side + 1),
-                      Tex::Grass, {p0, p1, top, top},
-                      {TexCoord{0, 0}, TexCoord{w, 0}, TexCoord{w / 2, h}, TexCoord{w / 2, h}},
-                      outward);
-        }
+    for (const BoxFace& face : boxFaces(low, high, hiddenSides)) {
+        const TexRect& r = face.facing.z != 0 ? top : sides;
+        model.add(label + face.name, texture, face.corners,
+                  {TexCoord{r.s0, r.t0}, TexCoord{r.s1, r.t0}, TexCoord{r.s1, r.t1}, TexCoord{r.s0, r.t1}},
+                  face.facing);
     }
+}
+
+void addPicture(QuadModel& model, const std::string& label, int texture, TexRect rect,
+                Vec3 origin, Vec3 across, Vec3 up, Vec3 facing)
+{
+    model.add(label, texture, {origin, origin + across, origin + across + up, origin + up},
+              {TexCoord{rect.s0, rect.t0}, TexCoord{rect.s1, rect.t0}, TexCoord{rect.s1, rect.t1},
+               TexCoord{rect.s0, rect.t1}},
+              facing);
 }
 
 namespace {
@@ -301,10 +340,8 @@ void addWall(QuadModel& model, const Wall& wall)
         }
 
         if (o.fill == Fill::Pane) {
-            model.add(name + "_pane", o.texture,
-                      {at(o.from, t / 2, o.bottom), at(o.to, t / 2, o.bottom),
-                       at(o.to, t / 2, o.top), at(o.from, t / 2, o.top)},
-                      {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1}, TexCoord{0, 1}}, outside);
+            addPicture(model, name + "_pane", o.texture, o.picture, at(o.from, t / 2, o.bottom),
+                       along * (o.to - o.from), Vec3{0, 0, o.top - o.bottom}, outside);
         } else if (o.fill == Fill::OpenDoor) {
             // Hinged at the inner face, at the opening's start, and open by
             // 70 degrees into the room.

@@ -8,6 +8,8 @@
 // point (X, Y, Z) into the model point (X, Z, -Y).
 #pragma once
 
+#include "detail_cells.h"
+
 #include <array>
 #include <string>
 #include <vector>
@@ -30,13 +32,25 @@ struct TexCoord {
     double s = 0, t = 0;
 };
 
+// Where a picture lies in a bitmap: s from s0 to s1, t from t0 to t1.
+struct TexRect {
+    double s0 = 0, t0 = 0, s1 = 1, t1 = 1;
+};
+
+// A cell of the details bitmap, less half a texel all round, so that the
+// nearest texel of a quad's edge is still the cell's own.
+TexRect detailRect(Detail cell);
+// The part [u0, u1] x [v0, v1] of a picture, in fractions of its width and
+// height.
+TexRect partOf(TexRect picture, double u0, double v0, double u1, double v1);
+
 // The bitmap textures by what they show; the values are the program's ids.
 namespace Tex {
 constexpr int FrontDoor = 2001;     // Porta.bmp
 constexpr int BoundaryWall = 2002;  // muro.bmp
 constexpr int PlankDoor = 2003;     // Porta3.bmp
 constexpr int RoofTiles = 2004;     // Telhado1.bmp
-constexpr int GarageDoor = 2005;    // Garagem.bmp
+constexpr int Stubble = 2005;       // Garagem.bmp: dry grass and stubble of the fields
 constexpr int Window = 2006;        // Janela1.bmp
 constexpr int Plaster = 2007;       // Parede1.bmp
 constexpr int Grass = 2008;         // Relva1.bmp
@@ -46,7 +60,7 @@ constexpr int Asphalt = 2011;       // alcatrao.bmp
 constexpr int Path = 2012;          // caminho.bmp
 constexpr int Wood = 2013;          // madeira2.bmp
 constexpr int Stone = 2014;         // pedra.bmp
-constexpr int Vent = 2015;          // respiradouro.bmp
+constexpr int Details = 2015;       // respiradouro.bmp: the details cells (detail_cells.h)
 constexpr int Water = 2017;         // agua.bmp
 } // namespace Tex
 
@@ -108,20 +122,35 @@ private:
     std::vector<Patch> patches_;
 };
 
-// Sides of a box that another part covers, left out so that no two quads
-// share a plane over the same area.
-enum BoxSide : unsigned { BoxWest = 1, BoxEast = 2, BoxSouth = 4, BoxNorth = 8 };
+// Faces of a box that another part covers, left out so that no two quads
+// share a plane over the same area (and no quad is drawn unseen); and the
+// bottom, which is left out unless asked for, for a box seen from below.
+enum BoxSide : unsigned {
+    BoxWest = 1,
+    BoxEast = 2,
+    BoxSouth = 4,
+    BoxNorth = 8,
+    BoxTop = 16,
+    BoxWithBottom = 32
+};
 
-// A rectangular box from corner `low` to corner `high`: its four sides (less
-// `hiddenSides`) and its top, all with one texture laid in world space at
-// `scale` units per repeat. The bottom is never seen and is left out.
+// A rectangular box from corner `low` to corner `high`: its four sides and
+// its top (less `hiddenSides`), all with one texture laid in world space at
+// `scale` units per repeat.
 void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, Vec3 high,
             double scale, unsigned hiddenSides = 0);
 
-// A conifer: a trunk and three tiers of four-sided cones, each tier turned
-// by 45 degrees from the one below, standing on the ground at (x, y).
-void addTree(QuadModel& model, const std::string& label, double x, double y, double height,
-             double radius);
+// The same box with a whole picture of `texture` stretched over each face:
+// `top` on the top and bottom, `sides` on the four sides. For cloth,
+// cushions, hedges, the cells of the details bitmap.
+void addPictureBox(QuadModel& model, const std::string& label, int texture, TexRect top,
+                   TexRect sides, Vec3 low, Vec3 high, unsigned hiddenSides = 0);
+
+// One quad showing the whole picture `rect`: the corners are `origin`,
+// origin + across, origin + across + up and origin + up, the picture's
+// bottom along `across`; lit on the side `facing` points to.
+void addPicture(QuadModel& model, const std::string& label, int texture, TexRect rect,
+                Vec3 origin, Vec3 across, Vec3 up, Vec3 facing);
 
 // Where a wall face changes material: up to `top`, the face shows `texture`
 // at `scale` units per repeat.
@@ -144,6 +173,7 @@ struct Opening {
     double bottom, top;
     Fill fill = Fill::None;
     int texture = 0;
+    TexRect picture = {};  // where the fill's picture lies in its bitmap
 };
 
 // A straight wall: its outer face runs from `start` to `end` with the outside

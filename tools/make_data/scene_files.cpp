@@ -24,13 +24,14 @@ void makeSceneFiles(const std::string& outputDir)
 {
     QuadModel model;
     addHouse(model);
+    addRooms(model);
     addGarageYard(model);
     addBoundary(model);
     addGrounds(model);
-    addShed(model);
     addRoad(model);
     addRiver(model);
     addLand(model);
+    addBeyond(model);
     writeText(outputDir + "/data_textura.geo", model.text());
 
     TerrainModel terrain;

@@ -1,7 +1,11 @@
-// The grounds inside the boundary wall: the wall itself with its gate, the
-// stone shed in the back garden, the paths, the patio, and the trees.
-// Entry points: addBoundary(), addShed(), addGrounds().
+// The grounds inside the boundary wall: the wall itself with its gate, and
+// the garden it encloses, with its paths, patio and pergola, shed, kitchen
+// garden, flower beds and trees. Entry points: addBoundary(), addGrounds().
 #include "scene_layout.h"
+
+#include "furniture.h"
+#include "garden_features.h"
+#include "plants.h"
 
 #include <cmath>
 #include <iterator>
@@ -59,57 +63,6 @@ void addBoundary(QuadModel& model)
     }
 }
 
-// -------------------------------------------------------- the garden shed
-
-// A stone shed in the back garden, its plank door facing the house, under a
-// tiled roof whose ridge runs from front to back.
-void addShed(QuadModel& model)
-{
-    constexpr double x0 = 290, x1 = 340, y0 = 250, y1 = 290;
-    constexpr double Thickness = 2, RidgeHeight = 32, EaveOverhang = 3, EaveHeight = 19;
-    constexpr double yMid = (y0 + y1) / 2;
-    constexpr double Pitch = (RidgeHeight - EaveHeight) / ((y1 - y0) / 2 + EaveOverhang);
-    // The side walls stand up to the underside of the roof.
-    constexpr double WallTop = EaveHeight + EaveOverhang * Pitch;
-    const std::vector<FaceBand> stone = {{1e9, Tex::Stone, 20}};
-    auto wall = [&](const char* label, double ax, double ay, double bx, double by,
-                    std::vector<Opening> openings) {
-        addWall(model, Wall{label, ax, ay, bx, by, Thickness, Thickness, -1, WallTop, stone,
-                            0, WallTop, stone, std::move(openings)});
-    };
-    wall("shed_front_wall", x0, y1, x0, y0, {{14, 26, 1, 17, Fill::Pane, Tex::PlankDoor}});
-    wall("shed_right_wall", x0, y0, x1, y0, {});
-    wall("shed_back_wall", x1, y0, x1, y1, {});
-    wall("shed_left_wall", x1, y1, x0, y1, {});
-
-    // The gables above the front and back walls, outside and in.
-    for (const auto& [x, facing] : {std::pair{x0, -1.0}, std::pair{x1, 1.0}}) {
-        for (const double inset : {0.0, Thickness}) {
-            const double gx = x - facing * inset;
-            const Vec3 a{gx, y0 + inset, WallTop}, b{gx, y1 - inset, WallTop};
-            const Vec3 apex{gx, yMid, RidgeHeight - inset * Pitch};
-            auto st = [](Vec3 p) { return TexCoord{p.y / 20, p.z / 20}; };
-            model.add(std::string(facing < 0 ? "shed_front" : "shed_back") +
-                          (inset == 0 ? "_gable_outer" : "_gable_inner"),
-                      Tex::Stone, {a, b, apex, apex}, {st(a), st(b), st(apex), st(apex)},
-                      Vec3{inset == 0 ? facing : -facing, 0, 0});
-        }
-    }
-    // The two faces of the roof, tiles running along the eave.
-    constexpr double TileScale = 28;
-    const double slopeLength = std::sqrt(1 + Pitch * Pitch);
-    for (const double side : {-1.0, 1.0}) {
-        const double eaveY = side < 0 ? y0 - EaveOverhang : y1 + EaveOverhang;
-        const Vec3 e0{x0 - EaveOverhang, eaveY, EaveHeight}, e1{x1 + EaveOverhang, eaveY, EaveHeight};
-        const Vec3 r0{x0 - EaveOverhang, yMid, RidgeHeight}, r1{x1 + EaveOverhang, yMid, RidgeHeight};
-        const double up = std::abs(yMid - eaveY) * slopeLength / TileScale;
-        model.add(side < 0 ? "shed_roof_right" : "shed_roof_left", Tex::RoofTiles, {e0, e1, r1, r0},
-                  {TexCoord{e0.x / TileScale, 0}, TexCoord{e1.x / TileScale, 0},
-                   TexCoord{e1.x / TileScale, up}, TexCoord{e0.x / TileScale, up}},
-                  Vec3{0, side * Pitch, 1});
-    }
-}
-
 // ------------------------------------------- the grounds: paths and patio
 
 namespace {
@@ -118,10 +71,10 @@ namespace {
 // and paved area, each cell one quad of its own cover; so paths lie in the
 // ground, not on it, and no cell's corner falls on another cell's edge. The
 // seams along the walls lie under the boundary wall and the house.
-constexpr double GardenXs[] = {BoundaryWest, -24, RampStartX, -10, -6, 0, HouseX,
-                               200, YardEndX, 330, BoundaryEast};
-constexpr double GardenYs[] = {BoundarySouth, YardSouthY, 0, 27, 40, 42, 73, 88, 160, HouseY,
-                               BoundaryNorth};
+constexpr double GardenXs[] = {BoundaryWest, -24, RampStartX, -10, 0, HouseX, 200, YardEndX,
+                               230, 242, 278, 290, 330, BoundaryEast};
+constexpr double GardenYs[] = {BoundarySouth, -140, YardSouthY, 0, 40, 73, 88, 160, HouseY,
+                               276, BoundaryNorth};
 
 constexpr GroundCover Courtyard{Tex::BoundaryWall, 20};  // granite setts
 constexpr GroundCover Flagstones{Tex::Path, 15};
@@ -132,6 +85,13 @@ struct Rect {
     bool holds(double x, double y) const { return x > x0 && x < x1 && y > y0 && y < y1; }
 };
 
+// The flagstone paths: from the courtyard to the front door; from the
+// patio across the back lawn, south past the yard to the vegetable beds,
+// and north to the shed's door.
+constexpr Rect Paths[] = {
+    {-24, 0, -10, 40}, {200, 73, 330, 88}, {230, -140, 242, 73}, {278, 88, 290, 276}};
+constexpr Rect Patio{HouseX, 40, 200, 160};
+
 // What covers the garden at (x, y); false where the house, the ramp or the
 // yard take the place of the ground.
 bool gardenCover(double x, double y, GroundCover& cover)
@@ -141,11 +101,11 @@ bool gardenCover(double x, double y, GroundCover& cover)
     cover = NearGrass;
     if (Rect{BoundaryWest, YardSouthY, RampStartX, 0}.holds(x, y))
         cover = Courtyard;
-    else if (Rect{-24, 27, -6, 42}.holds(x, y) || Rect{-24, 0, -10, 27}.holds(x, y) ||
-             Rect{200, 73, 330, 88}.holds(x, y))
-        cover = Flagstones;
-    else if (Rect{HouseX, 40, 200, 160}.holds(x, y))
+    else if (Patio.holds(x, y))
         cover = Calcada;
+    for (const Rect& path : Paths)
+        if (path.holds(x, y))
+            cover = Flagstones;
     return true;
 }
 
@@ -161,27 +121,60 @@ void addGardenGround(QuadModel& model)
         }
 }
 
+// Trees: cypresses along the walls, clear of the views of the house from
+// behind and from the left and of the flight's run along x = 250; orange
+// trees in the front garden and by the gate; an olive on the back lawn and
+// an oak shading the bench.
+void addGardenTrees(QuadModel& model)
+{
+    struct Spot {
+        double x, y, height, radius;
+    };
+    constexpr Spot Cypresses[] = {
+        {200, 342, 55, 9}, {290, 341, 50, 8}, {335, 343, 58, 9},  {362, 300, 60, 10},
+        {363, 255, 48, 8}, {362, -60, 56, 9}, {-62, 342, 52, 8},
+    };
+    int n = 0;
+    for (const Spot& t : Cypresses)
+        addCypress(model, "garden_cypress_" + std::to_string(++n), t.x, t.y, t.height, t.radius);
+    constexpr double Oranges[][2] = {{-48, 245}, {-26, 292}, {-58, 318}, {-60, -98},
+                                     {-36, -122}, {-60, -128}, {-28, -150}};
+    n = 0;
+    for (const auto& o : Oranges) {
+        ++n;
+        addOrangeTree(model, "garden_orange_" + std::to_string(n), o[0], o[1], 0.1 * n);
+    }
+    addOliveTree(model, "garden_olive", 212, 318, 0.3);
+    addOak(model, "garden_oak", 362, 42, 0.6, 0.15);
+}
+
 } // namespace
 
 void addGrounds(QuadModel& model)
 {
     addGardenGround(model);
-    addBox(model, "garden_bench", Tex::Stone, {330, 70, 0}, {336, 91, 5}, 10);
+    addShed(model, "shed", 290, 250, 340, 290);
+    addWoodPile(model, "garden_wood_pile", 298, 242, 332, 249.5, 8);
+    addWashingLine(model, "garden_washing_line", 296, 336, 308);
 
-    // Cypresses along the boundary wall, clear of the views of the house
-    // from behind and from the left; a few in the front garden, and a copse
-    // on the river's near bank.
-    struct TreeSpot {
-        double x, y, height, radius;
-    };
-    constexpr TreeSpot Trees[] = {
-        {200, 342, 55, 9},  {245, 344, 62, 10}, {290, 341, 50, 8},  {335, 343, 58, 9},
-        {-60, 340, 52, 8},  {362, 300, 60, 10}, {363, 255, 48, 8},  {362, -60, 56, 9},
-        {364, -105, 50, 8}, {362, -143, 60, 10}, {-55, 230, 45, 9}, {-50, 300, 58, 10},
-        {560, 840, 70, 12}, {610, 855, 58, 10}, {660, 835, 75, 13}, {725, 850, 62, 11},
-        {790, 838, 68, 12}, {1180, 850, 64, 11}, {1240, 835, 72, 12},
-    };
-    int tree = 0;
-    for (const TreeSpot& t : Trees)
-        addTree(model, "tree_" + std::to_string(++tree), t.x, t.y, t.height, t.radius);
+    // The patio behind the house under its vine, with a table for meals.
+    addPergola(model, "garden_pergola", HouseX, 49, 42, 158);
+    addTable(model, "garden_table", {177, 125, Facing::North, 0}, 16, 9);
+    addBench(model, "garden_bench_south", {177, 118, Facing::North, 0}, 14);
+    addBench(model, "garden_bench_north", {177, 132, Facing::South, 0}, 14);
+
+    // The kitchen garden south of the yard: vegetable beds and the tank that
+    // waters them.
+    for (int bed = 0; bed < 3; ++bed)
+        addVegetableBed(model, "garden_vegetables_" + std::to_string(bed + 1), 250,
+                        -148 + 14.0 * bed, 322, -140 + 14.0 * bed);
+    addWaterTank(model, "garden_tank", 334, -152, 356, -136);
+
+    // Flowers under the front windows and a box hedge between the
+    // courtyard and the front lawn; a bench under the oak at the east wall.
+    addFlowerBed(model, "garden_flowers_front", -9, 50, -3, 190);
+    addFlowerBed(model, "garden_flowers_patio", 202, 92, 207, 156);
+    addHedge(model, "garden_hedge_courtyard", -70, 1, -26, 4, 4);
+    addStoneBench(model, "garden_bench_stone", 350, 30, 50);
+    addGardenTrees(model);
 }

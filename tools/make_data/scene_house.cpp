@@ -35,6 +35,10 @@ const std::vector<FaceBand> InnerBands = {
 };
 
 Opening window(double from) { return {from, from + 20, SillZ, HeadZ, Fill::Pane, Tex::Window}; }
+Opening vent(double from, double bottom, double top)
+{
+    return {from, from + 6, bottom, top, Fill::Pane, Tex::Details, detailRect(Detail::Vent)};
+}
 
 // The outer walls, each given by its outer face with the outside on the
 // right; openings are placed along the face from its start.
@@ -55,13 +59,13 @@ std::vector<Wall> outerWalls()
         // and kitchen windows, and below the floor the garage door and vents.
         wall("house_right_wall", 0, 0, HouseX, 0, GarageFloorZ - 2,
              {window(20), window(112),
-              {95, 135, GarageFloorZ, GarageDoorTopZ, Fill::Pane, Tex::GarageDoor},
-              {86, 92, -16, -10, Fill::Pane, Tex::Vent},
-              {140, 146, -16, -10, Fill::Pane, Tex::Vent}}),
+              {95, 135, GarageFloorZ, GarageDoorTopZ, Fill::Pane, Tex::Details,
+               detailRect(Detail::GarageDoor)},
+              vent(86, -16, -10), vent(140, -16, -10)}),
         // Back (x = 150, facing +x): kitchen window, kitchen vent, the back
         // door onto the patio, bedroom window.
         wall("house_back_wall", HouseX, 0, HouseX, HouseY, -2,
-             {window(30), {60, 66, 26, 30, Fill::Pane, Tex::Vent},
+             {window(30), vent(60, 26, 30),
               {75, 86, FloorZ, DoorTopZ, Fill::Pane, Tex::PlankDoor}, window(130)}),
         // Left side (y = 200, facing +y), from the back: bedroom window, two
         // living room windows.
@@ -78,7 +82,10 @@ std::vector<Wall> innerWalls()
         return Wall{label, x0, y0, x1, y1, InnerWall, 0, FloorZ, CeilingZ, InnerBands,
                     FloorZ, CeilingZ, InnerBands, std::move(openings)};
     };
-    auto doorway = [](double from) { return Opening{from, from + 11, FloorZ, DoorTopZ}; };
+    // Doorways with panelled doors standing open into the back rooms.
+    auto doorway = [](double from) {
+        return Opening{from, from + 11, FloorZ, DoorTopZ, Fill::OpenDoor, Tex::FrontDoor};
+    };
     return {
         // Hall | living room, y 60..62, with a wide arch between them.
         wall("house_hall_living_wall", OuterWall, 60, 100, 60, {{37, 77, FloorZ, FloorZ + 24}}),
@@ -150,8 +157,11 @@ void addRoof(QuadModel& model)
                   {wood(a), wood(b), wood(c), wood(d)}, outward * -1);
     }
 
-    // A chimney, rising through the back face of the roof.
-    addBox(model, "chimney", Tex::Plaster, {108, 150, 48}, {118, 160, 82}, 20);
+    // The chimney of the living room's fireplace, rising through the left
+    // hip of the roof from the attic.
+    addBox(model, "chimney", Tex::Plaster, {44, HouseY - 16, 36}, {56, HouseY - 4, 58}, 20, BoxTop);
+    addBox(model, "chimney_cap", Tex::Cement, {43, HouseY - 17, 58}, {57, HouseY - 3, 59.5}, 20,
+           BoxWithBottom);
 }
 
 } // namespace
@@ -163,11 +173,11 @@ void addHouse(QuadModel& model)
     for (const Wall& wall : innerWalls())
         addWall(model, wall);
     model.addFloor("house_floor", Tex::Wood, OuterWall, OuterWall, HouseX - OuterWall,
-                   HouseY - OuterWall, FloorZ, 30);
+                   HouseY - OuterWall, FloorZ, 16);
     model.addFloor("house_ceiling", Tex::Plaster, OuterWall, OuterWall, HouseX - OuterWall,
                    HouseY - OuterWall, CeilingZ, 40, false);
     // The step up to the front door.
-    addBox(model, "front_step", Tex::Cement, {-6, 26, 0}, {0, 45, FloorZ}, 20, BoxEast);
+    addBox(model, "front_step", Tex::Cement, {-10, 26, 0}, {0, 45, FloorZ}, 20, BoxEast);
     // And the one down from the back door onto the patio.
     addBox(model, "back_step", Tex::Cement, {HouseX, 73, 0}, {HouseX + 5, 88, FloorZ}, 20, BoxWest);
     addRoof(model);
@@ -206,10 +216,16 @@ void addGarageYard(QuadModel& model)
     // and across its top, where the ramp's curved surface meets the level
     // floors.
     model.addFloor("yard_floor", Tex::Cement, RampEndX, YardSouthY, YardEndX, 0, GarageFloorZ, 20);
-    for (const auto& [label, x, z] : {std::tuple{"ramp_top_drain", RampStartX, 0.0},
-                                      std::tuple{"ramp_foot_drain", RampEndX, GarageFloorZ}})
-        addBox(model, label, Tex::Vent, {x - 1, YardSouthY, z - 1}, {x + 1, 0, z + 0.3}, 4,
-               BoxSouth | BoxNorth);
+    constexpr int GratePieces = 10;
+    for (const auto& [label, x, z] : {std::tuple{"ramp_top_drain_", RampStartX, 0.0},
+                                      std::tuple{"ramp_foot_drain_", RampEndX, GarageFloorZ}})
+        for (int k = 0; k < GratePieces; ++k) {
+            const double y0 = YardSouthY * (1 - double(k) / GratePieces);
+            const double y1 = YardSouthY * (1 - double(k + 1) / GratePieces);
+            addPictureBox(model, label + std::to_string(k + 1), Tex::Details, detailRect(Detail::Vent),
+                          detailRect(Detail::Vent), {x - 1, y0, z - 1}, {x + 1, y1, z + 0.15},
+                          BoxWest | BoxEast | BoxSouth | BoxNorth);
+        }
     // A low parapet round the drop.
     constexpr double ParapetZ = 8;
     addBox(model, "yard_parapet_south", Tex::Stone, {RampStartX, YardSouthY - 2, 0},

@@ -75,6 +75,8 @@ constexpr GroundCover FieldGrass{Tex::Grass, 128};
 constexpr GroundCover FarGrass{Tex::Grass, 320};
 // Where the view across the river stands, two units above the grass.
 constexpr GroundCover RiversideGrass{Tex::Grass, 16};
+// The farm track's gravel and flagstones.
+constexpr GroundCover TrackCover{Tex::Path, 20};
 
 // The cover of the land's cell [x0, x1] x [y0, y1]: fine grass where the low
 // cameras look (by the road, either side of the river near the view across
@@ -89,15 +91,18 @@ void addGround(QuadModel& model, const std::string& label, GroundCover cover, do
 // scene_house.cpp: the house, its roof, and the garage yard with its ramp.
 void addHouse(QuadModel& model);
 void addGarageYard(QuadModel& model);
-// scene_garden.cpp: the boundary wall and gate, the garden shed, paths,
-// patio and trees, and the ground inside the walls.
+// scene_rooms.cpp: the furniture of the four rooms and the hall.
+void addRooms(QuadModel& model);
+// scene_garden.cpp: the boundary wall and gate, and the garden inside it.
 void addBoundary(QuadModel& model);
 void addGrounds(QuadModel& model);
-void addShed(QuadModel& model);
 // scene_road_river.cpp: the road to the gate, and the river's banks and
 // water.
 void addRoad(QuadModel& model);
 void addRiver(QuadModel& model);
+// scene_beyond.cpp: the fields, farm, track, footbridge and trees outside
+// the walls.
+void addBeyond(QuadModel& model);
 // scene_terrain.cpp: the land outside the walls as ground quads, and the
 // Bezier patches of the hills and of the ramp.
 void addLand(QuadModel& model);

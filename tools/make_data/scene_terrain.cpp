@@ -97,9 +97,20 @@ void addRampPatches(TerrainModel& terrain)
 
 GroundCover landCover(double x0, double y0, double x1, double y1)
 {
+    // Fields left to dry grass, by the south-west corner of their cell: a
+    // patchwork of green and gold seen from above.
+    constexpr double DryFields[][2] = {{BoundaryWest, BoundaryNorth}, {BoundaryEast, BoundaryNorth},
+                                       {620, BoundaryNorth}, {-80, -600}, {-400, BoundaryNorth},
+                                       {1030, -600}, {-1300, -600}, {-700, 990}, {1030, 1150},
+                                       {380, -2600}, {-2600, -1300}, {1300, 990}};
     const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
+    for (const auto& corner : DryFields)
+        if (x0 == corner[0] && y0 == corner[1])
+            return {Tex::Stubble, std::hypot(cx, cy) < 1300 ? 128.0 : 320.0};
     if (x0 >= 970 && x1 <= 1030 && y0 >= RiverNorthBank && y1 <= 1030)
         return RiversideGrass;
+    if (x0 >= TrackWest && x1 <= TrackEast && y0 >= BoundaryNorth && y1 <= HillsNorthY)
+        return TrackCover;
     const bool byRiverView = x0 >= 620 && x1 <= HillsEastX && y0 >= BoundaryNorth && y1 <= 1150;
     const bool byRoad = x0 >= -700 && x1 <= BoundaryWest && y1 <= BoundaryNorth;
     if (byRiverView || byRoad)

@@ -1,7 +1,8 @@
-// The raw terrain images of the hills beyond the farmland: heath and a pine
-// wood, both seen from hundreds of metres away, where one of their pixels
-// covers more than a metre. They tile; both are 256 x 256 pixels, the size
-// the terrain reader expects.
+// The countryside beyond the walls: the raw terrain images of the hills,
+// heath and a pine wood, both seen from hundreds of metres away, where one
+// of their pixels covers more than a metre; and the bitmap of the fields
+// left to dry grass and stubble. All tile; all are 256 x 256 pixels, the
+// size the terrain reader expects of the raw images.
 #include "texture_makers.h"
 #include "texture_paint.h"
 
@@ -54,5 +55,28 @@ Canvas paintPineWoods()
             height.at(x, y) = 4 * inside * (1 - crown.nearest / reach);
         }
     applyShade(canvas, shadeFromHeight(height), 0.9);
+    return canvas;
+}
+
+Canvas paintStubble()
+{
+    // Dry summer grass over pale soil: straw-coloured strokes in every
+    // direction, their contrast kept low, as the fields are mostly seen from
+    // afar, where a fine bright pattern would break into noise.
+    Canvas canvas(Size, Size);
+    for (int y = 0; y < Size; ++y)
+        for (int x = 0; x < Size; ++x) {
+            const double u = pixelCentre(x, Size), v = pixelCentre(y, Size);
+            Colour c = mix(rgb255(150, 128, 74), rgb255(184, 160, 96), clamp01(0.5 + 0.5 * fbm(u, v, 4, 4, 4, 0x57B)));
+            c = mix(c, rgb255(120, 118, 66), 0.4 * smoothstep(0.2, 0.7, fbm(u, v, 8, 8, 3, 0x57C)));
+            canvas.at(x, y) = c * (1 + 0.05 * pixelGrain(x, y, 0x57D));
+        }
+    Rng rng(0x57E);
+    for (int i = 0; i < 7000; ++i) {
+        const double turn = rng.unit();
+        const Colour straw = mix(rgb255(150, 126, 70), rgb255(214, 190, 120), rng.unit());
+        strokeWrapped(canvas, rng.range(0, Size), rng.range(0, Size), cosTurns(turn), sinTurns(turn),
+                      rng.range(2, 6), straw * 0.85, straw, 0.6);
+    }
     return canvas;
 }
