@@ -88,12 +88,11 @@ void addGranary(QuadModel& model, const std::string& label, double x, double y)
             addBox(model, label + "_cap_" + n, Tex::BoundaryWall, {lx - 1.8, ly - 1.8, LegZ},
                    {lx + 1.8, ly + 1.8, LegZ + 0.8}, 10, BoxTop | BoxWithBottom);
         }
-    // The chamber's floor slab, and its slatted granite walls.
+    // The chamber's granite floor slab, and its walls of wooden slats.
     addBox(model, label + "_floor", Tex::BoundaryWall, {x0, y0, LegZ + 0.8}, {x1, y1, FloorZ}, 10,
            BoxWithBottom);
-    addPictureBox(model, label + "_chamber", Tex::Details, detailRect(Detail::Vent),
-                  detailRect(Detail::Vent), {x0 + 0.5, y0 + 0.5, FloorZ}, {x1 - 0.5, y1 - 0.5, EaveZ},
-                  BoxTop);
+    addBox(model, label + "_chamber", Tex::Wood, {x0 + 0.5, y0 + 0.5, FloorZ}, {x1 - 0.5, y1 - 0.5, EaveZ},
+           8, BoxTop);
     auto point = [](double along, double across, double z) { return Vec3{along, across, z}; };
     addGableRoof(model, label, point, x0, x1, y0, y1, EaveZ, RidgeZ, 1);
     for (const auto& [gx, facing] : {std::pair{x0 + 0.5, -1.0}, std::pair{x1 - 0.5, 1.0}}) {

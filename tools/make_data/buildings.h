@@ -24,8 +24,8 @@ struct Building {
 };
 void addBuilding(QuadModel& model, const Building& building);
 
-// A granary ("espigueiro"): a slatted granite chamber on four legs with
-// flat caps, under a tiled gable roof, its length along x.
+// A granary ("espigueiro"): a slatted wooden chamber on a granite slab,
+// on four legs with flat caps, under a tiled gable roof, its length along x.
 void addGranary(QuadModel& model, const std::string& label, double x, double y);
 
 // A footbridge across the river along y from y0 to y1 at x: a wooden deck

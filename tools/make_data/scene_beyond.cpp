@@ -97,11 +97,13 @@ void addFarm(QuadModel& model)
 void addTreesAndCrops(QuadModel& model)
 {
     // Vines in rows across the field between the river and the wall at 620,
-    // east of x = 620: low hedges of leaves, two metres apart.
+    // east of x = 620: low dark hedges of leaves, two metres apart, seen
+    // from afar (their leaves drawn long along the row).
+    const TexRect vines = detailRect(Detail::Hedge);
     for (int row = 0; row < 10; ++row) {
         const double x = 640 + 20.0 * row;
-        addBox(model, "vineyard_row_" + std::to_string(row + 1), Tex::Grass, {x - 1, 632, -0.5},
-               {x + 1, 862, 7}, 10);
+        addPictureBox(model, "vineyard_row_" + std::to_string(row + 1), Tex::Details, vines, vines,
+                      {x - 1, 632, -0.5}, {x + 1, 862, 7});
     }
     int n = 0;
     for (const double x : {430.0, 500.0, 570.0})

@@ -172,7 +172,7 @@ void addGrounds(QuadModel& model)
 
     // Flowers under the front windows and a box hedge between the
     // courtyard and the front lawn; a bench under the oak at the east wall.
-    addFlowerBed(model, "garden_flowers_front", -9, 50, -3, 190);
+    addFlowerBed(model, "garden_flowers_front", -9, 50, -3, 140);
     addFlowerBed(model, "garden_flowers_patio", 202, 92, 207, 156);
     addHedge(model, "garden_hedge_courtyard", -70, 1, -26, 4, 4);
     addStoneBench(model, "garden_bench_stone", 350, 30, 50);

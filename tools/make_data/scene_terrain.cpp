@@ -48,7 +48,7 @@ bool inRiver(double y) { return y > RiverSouthBank && y < RiverNorthBank; }
 // ------------------------------------------------------------------ hills
 
 // Height of the hills at (x, y): nothing at their foot, where the
-// farmland's walls stand, rising to between about 100 and 260 at the edge
+// farmland's walls stand, rising to between about 120 and 320 at the edge
 // of the land.
 double hillZ(double x, double y)
 {
@@ -56,7 +56,7 @@ double hillZ(double x, double y)
                                               : std::min(x - HillsEastX, HillsEastTopY - y);
     const double rise = std::clamp(intoHills / 1300, 0.0, 1.0);
     const double swell = 1 + 0.45 * std::sin(x / 410 + 0.7) * std::cos(y / 530 - 0.3);
-    return 170 * rise * swell;
+    return 220 * rise * swell;
 }
 
 // One hill patch over [x0, x1] x [y0, y1], its control points on the hills'
@@ -106,7 +106,7 @@ GroundCover landCover(double x0, double y0, double x1, double y1)
     const double cx = (x0 + x1) / 2, cy = (y0 + y1) / 2;
     for (const auto& corner : DryFields)
         if (x0 == corner[0] && y0 == corner[1])
-            return {Tex::Stubble, std::hypot(cx, cy) < 1300 ? 128.0 : 320.0};
+            return {Tex::Stubble, std::hypot(cx, cy) < 1300 ? 80.0 : 320.0};
     if (x0 >= 970 && x1 <= 1030 && y0 >= RiverNorthBank && y1 <= 1030)
         return RiversideGrass;
     if (x0 >= TrackWest && x1 <= TrackEast && y0 >= BoundaryNorth && y1 <= HillsNorthY)
@@ -141,9 +141,9 @@ void addTerrain(TerrainModel& terrain)
     const double e = TerrainEdge;
     // Grouped by kind: each patch binds its kind's image.
     addHillPatch(terrain, Ground::Grass, -e, HillsNorthY, -1300, e);
+    addHillPatch(terrain, Ground::Grass, -1300, HillsNorthY, 0, e);
     addHillPatch(terrain, Ground::Grass, 0, HillsNorthY, HillsEastX, e);
     addHillPatch(terrain, Ground::Grass, HillsEastX, -950, e, HillsEastTopY);
-    addHillPatch(terrain, Ground::Heath, -1300, HillsNorthY, 0, e);
     addHillPatch(terrain, Ground::Heath, HillsEastX, -e, e, -950);
     addHillPatch(terrain, Ground::Woods, HillsEastX, HillsNorthY, e, e);
     addRampPatches(terrain);
