@@ -4,35 +4,10 @@
 
 #include "buildings.h"
 
-#include <algorithm>
-#include <cmath>
-
 namespace {
 
 constexpr double StoneScale = 16;
 constexpr double WoodScale = 8;
-
-// Pieces of about `piece` units along the longer side of [x0, x1] x
-// [y0, y1], so that a picture of the details bitmap keeps its size; calls
-// `each(low corner x, y, high corner x, y, hidden ends)`.
-template <typename Each>
-void inPieces(double x0, double y0, double x1, double y1, double piece, Each each)
-{
-    const bool alongX = x1 - x0 >= y1 - y0;
-    const int count = std::max(1, int(std::lround((alongX ? x1 - x0 : y1 - y0) / piece)));
-    for (int i = 0; i < count; ++i) {
-        const double a = double(i) / count, b = double(i + 1) / count;
-        unsigned inner = 0;
-        if (i > 0)
-            inner |= alongX ? BoxWest : BoxSouth;
-        if (i + 1 < count)
-            inner |= alongX ? BoxEast : BoxNorth;
-        if (alongX)
-            each(x0 + (x1 - x0) * a, y0, x0 + (x1 - x0) * b, y1, inner, i);
-        else
-            each(x0, y0 + (y1 - y0) * a, x1, y0 + (y1 - y0) * b, inner, i);
-    }
-}
 
 } // namespace
 
@@ -62,9 +37,9 @@ void addPergola(QuadModel& model, const std::string& label, double wallX, double
     addBox(model, label + "_rail", Tex::Wood, {outer - 1.6, y0, BeamZ + 1.5}, {outer - 0.4, y1, VineZ - 0.2},
            WoodScale);
     const TexRect vine = detailRect(Detail::Vine);
-    inPieces(wallX + 0.5, y0 - 1, outer + 1.5, y1 + 1, 24,
+    forEachPiece(wallX + 0.5, y0 - 1, outer + 1.5, y1 + 1, 24,
              [&](double ax, double ay, double bx, double by, unsigned, int i) {
-                 inPieces(ax, ay, bx, by, 24, [&](double cx, double cy, double dx, double dy, unsigned, int j) {
+                 forEachPiece(ax, ay, bx, by, 24, [&](double cx, double cy, double dx, double dy, unsigned, int j) {
                      addPicture(model, label + "_vine_" + std::to_string(i + 1) + "_" + std::to_string(j + 1),
                                 Tex::Details, vine, {cx, cy, VineZ}, {dx - cx, 0, 0}, {0, dy - cy, 0},
                                 {0, 0, 1});
@@ -79,7 +54,7 @@ void addVegetableBed(QuadModel& model, const std::string& label, double x0, doub
     addBox(model, label + "_sides", Tex::Wood, {x0, y0, -0.5}, {x1, y1, SideZ}, WoodScale, BoxTop);
     // The rows of plants inside the boards, in pieces of the picture's size.
     const TexRect rows = detailRect(Detail::Vegetables);
-    inPieces(x0 + 0.6, y0 + 0.6, x1 - 0.6, y1 - 0.6, 12,
+    forEachPiece(x0 + 0.6, y0 + 0.6, x1 - 0.6, y1 - 0.6, 12,
              [&](double ax, double ay, double bx, double by, unsigned, int i) {
                  addPicture(model, label + "_plants_" + std::to_string(i + 1), Tex::Details, rows,
                             {ax, ay, SoilZ}, {bx - ax, 0, 0}, {0, by - ay, 0}, {0, 0, 1});
@@ -91,7 +66,7 @@ void addFlowerBed(QuadModel& model, const std::string& label, double x0, double 
 {
     addBox(model, label + "_kerb", Tex::BoundaryWall, {x0, y0, -0.5}, {x1, y1, 1}, 10, BoxTop);
     const TexRect flowers = detailRect(Detail::Flowers), leaves = detailRect(Detail::Hedge);
-    inPieces(x0 + 0.4, y0 + 0.4, x1 - 0.4, y1 - 0.4, 10,
+    forEachPiece(x0 + 0.4, y0 + 0.4, x1 - 0.4, y1 - 0.4, 10,
              [&](double ax, double ay, double bx, double by, unsigned inner, int i) {
                  addPictureBox(model, label + "_flowers_" + std::to_string(i + 1), Tex::Details, flowers,
                                leaves, {ax, ay, 1}, {bx, by, 2.6}, inner);
@@ -125,7 +100,7 @@ void addWashingLine(QuadModel& model, const std::string& label, double x0, doubl
     // The washing, a few pieces side by side along the line.
     const TexRect washing = detailRect(Detail::Washing);
     const double from = x0 + 2, to = x1 - 2;
-    inPieces(from, y - 0.1, to, y + 0.1, 14, [&](double ax, double, double bx, double, unsigned, int i) {
+    forEachPiece(from, y - 0.1, to, y + 0.1, 14, [&](double ax, double, double bx, double, unsigned, int i) {
         addPicture(model, label + "_washing_" + std::to_string(i + 1), Tex::Details, washing,
                    {ax, y, LineZ - Hang}, {bx - ax, 0, 0}, {0, 0, Hang}, {0, -1, 0});
     });
@@ -135,7 +110,7 @@ void addWoodPile(QuadModel& model, const std::string& label, double x0, double y
                  double y1, double height)
 {
     const TexRect ends = detailRect(Detail::LogEnds);
-    inPieces(x0, y0, x1, y1, 2 * height, [&](double ax, double ay, double bx, double by, unsigned inner, int i) {
+    forEachPiece(x0, y0, x1, y1, 2 * height, [&](double ax, double ay, double bx, double by, unsigned inner, int i) {
         addPictureBox(model, label + "_logs_" + std::to_string(i + 1), Tex::Details,
                       partOf(ends, 0, 0.8, 1, 1), ends, {ax, ay, -0.3}, {bx, by, height}, inner | BoxNorth);
     });

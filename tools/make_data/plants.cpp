@@ -118,29 +118,11 @@ void addStonePine(QuadModel& model, const std::string& label, double x, double y
 }
 
 void addHedge(QuadModel& model, const std::string& label, double x0, double y0, double x1,
-              double y1, double height, unsigned hidden)
+              double y1, double height)
 {
-    constexpr double Piece = 10;
-    const bool alongX = x1 - x0 >= y1 - y0;
-    const double length = alongX ? x1 - x0 : y1 - y0;
-    const int pieces = std::max(1, int(std::lround(length / Piece)));
     const TexRect leaves = detailRect(Detail::Hedge);
-    for (int i = 0; i < pieces; ++i) {
-        const double a = double(i) / pieces, b = double(i + 1) / pieces;
-        // The ends between pieces are inside the hedge.
-        unsigned ends = 0;
-        if (i > 0)
-            ends |= alongX ? BoxWest : BoxSouth;
-        if (i + 1 < pieces)
-            ends |= alongX ? BoxEast : BoxNorth;
-        if (i == 0)
-            ends |= hidden & (alongX ? BoxWest : BoxSouth);
-        if (i + 1 == pieces)
-            ends |= hidden & (alongX ? BoxEast : BoxNorth);
-        const Vec3 low = alongX ? Vec3{x0 + (x1 - x0) * a, y0, 0} : Vec3{x0, y0 + (y1 - y0) * a, 0};
-        const Vec3 high = alongX ? Vec3{x0 + (x1 - x0) * b, y1, height}
-                                 : Vec3{x1, y0 + (y1 - y0) * b, height};
-        addPictureBox(model, label + "_" + std::to_string(i + 1), Tex::Details, leaves, leaves, low,
-                      high, ends);
-    }
+    forEachPiece(x0, y0, x1, y1, 10, [&](double ax, double ay, double bx, double by, unsigned inner, int i) {
+        addPictureBox(model, label + "_" + std::to_string(i + 1), Tex::Details, leaves, leaves,
+                      {ax, ay, 0}, {bx, by, height}, inner);
+    });
 }

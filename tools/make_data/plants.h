@@ -34,6 +34,6 @@ void addStonePine(QuadModel& model, const std::string& label, double x, double y
 
 // A clipped hedge over the rectangle [x0, x1] x [y0, y1], `height` tall, in
 // pieces about ten units long along its length, so that its leaves keep
-// their size. `hidden` leaves out the ends (BoxWest... as for addBox).
+// their size.
 void addHedge(QuadModel& model, const std::string& label, double x0, double y0, double x1,
-              double y1, double height, unsigned hidden = 0);
+              double y1, double height);

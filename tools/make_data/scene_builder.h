@@ -1,6 +1,7 @@
 // Building blocks of the default scene's geometry: textured quads and Bezier
 // terrain patches collected in world space, and their writing as the two
-// scene files. Entry points: QuadModel, TerrainModel, addBox, addWall.
+// scene files. Entry points: QuadModel, TerrainModel, addBox, addPictureBox,
+// addPicture, addWall (walls.cpp).
 //
 // World space is z up, in units of about 10 cm. The scene files are read in
 // model space, y up, and drawn turned +90 degrees about x, so that a model
@@ -10,7 +11,9 @@
 
 #include "detail_cells.h"
 
+#include <algorithm>
 #include <array>
+#include <cmath>
 #include <string>
 #include <vector>
 
@@ -145,6 +148,29 @@ void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, V
 // cushions, hedges, the cells of the details bitmap.
 void addPictureBox(QuadModel& model, const std::string& label, int texture, TexRect top,
                    TexRect sides, Vec3 low, Vec3 high, unsigned hiddenSides = 0);
+
+// Cuts the rectangle [x0, x1] x [y0, y1] into pieces of about `piece`
+// units along its longer side, so that a picture of the details bitmap
+// stretched over each keeps its size; calls `each(x0, y0, x1, y1 of the
+// piece, the sides it shares with its neighbours (BoxWest...), its index)`.
+template <typename Each>
+void forEachPiece(double x0, double y0, double x1, double y1, double piece, Each each)
+{
+    const bool alongX = x1 - x0 >= y1 - y0;
+    const int count = std::max(1, int(std::lround((alongX ? x1 - x0 : y1 - y0) / piece)));
+    for (int i = 0; i < count; ++i) {
+        const double a = double(i) / count, b = double(i + 1) / count;
+        unsigned inner = 0;
+        if (i > 0)
+            inner |= alongX ? BoxWest : BoxSouth;
+        if (i + 1 < count)
+            inner |= alongX ? BoxEast : BoxNorth;
+        if (alongX)
+            each(x0 + (x1 - x0) * a, y0, x0 + (x1 - x0) * b, y1, inner, i);
+        else
+            each(x0, y0 + (y1 - y0) * a, x1, y0 + (y1 - y0) * b, inner, i);
+    }
+}
 
 // One quad showing the whole picture `rect`: the corners are `origin`,
 // origin + across, origin + across + up and origin + up, the picture's

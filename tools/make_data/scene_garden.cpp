@@ -86,10 +86,10 @@ struct Rect {
 };
 
 // The flagstone paths: from the courtyard to the front door; from the
-// patio across the back lawn, south past the yard to the vegetable beds,
-// and north to the shed's door.
-constexpr Rect Paths[] = {
-    {-24, 0, -10, 40}, {200, 73, 330, 88}, {230, -140, 242, 73}, {278, 88, 290, 276}};
+// patio across the back lawn to the paved corner under the oak, south past
+// the yard to the vegetable beds, and north to the shed's door.
+constexpr Rect Paths[] = {{-24, 0, -10, 40},   {200, 73, 330, 88},   {330, 40, BoundaryEast, 88},
+                          {230, -140, 242, 73}, {278, 88, 290, 276}};
 constexpr Rect Patio{HouseX, 40, 200, 160};
 
 // What covers the garden at (x, y); false where the house, the ramp or the
