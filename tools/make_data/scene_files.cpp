@@ -1,6 +1,7 @@
-// The default scene: a one-storey house with a garage under it, its walled
-// grounds, the road that leads to the gate, and a river beyond, described in
-// world space (z up, about 10 cm to the unit). Entry point: makeSceneFiles().
+// The default scene: a one-storey house with a garage under it, furnished,
+// its walled garden, the road that leads to the gate through farmland, and a
+// river beyond, described in world space (z up, about 10 cm to the unit),
+// one file per area (see scene_layout.h). Entry point: makeSceneFiles().
 //
 // Where things are, as the program's fixed camera placements expect them:
 // - the house stands over x 0..150, y 0..200, its front (with the front door)
@@ -14,8 +15,8 @@
 //   west side at y = -10, where the road from the south ends;
 // - a river runs along x at y 880..990, north of the grounds;
 // - the ground is flat near the house, along the road and by the river, and
-//   rises in low hills towards the sky sphere (radius 2500), which it meets
-//   everywhere.
+//   rises in low hills beyond the farmland, towards the sky sphere (radius
+//   2500), which it meets everywhere.
 #include "scene_files.h"
 
 #include "scene_layout.h"

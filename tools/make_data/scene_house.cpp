@@ -88,11 +88,14 @@ std::vector<Wall> innerWalls()
     };
     return {
         // Hall | living room, y 60..62, with a wide arch between them.
-        wall("house_hall_living_wall", OuterWall, 60, 100, 60, {{37, 77, FloorZ, FloorZ + 24}}),
+        wall("house_hall_living_wall", OuterWall, HallWallY, MiddleWallX, HallWallY,
+             {{37, 77, FloorZ, FloorZ + 24}}),
         // Hall and living room | kitchen and bedroom, x 100..102.
-        wall("house_middle_wall", 100, HouseY - OuterWall, 100, OuterWall, {doorway(46), doorway(156)}),
+        wall("house_middle_wall", MiddleWallX, HouseY - OuterWall, MiddleWallX, OuterWall,
+             {doorway(46), doorway(156)}),
         // Kitchen | bedroom, y 100..102.
-        wall("house_kitchen_bedroom_wall", 102, 100, HouseX - OuterWall, 100, {doorway(13)}),
+        wall("house_kitchen_bedroom_wall", MiddleWallX + InnerWall, KitchenWallY,
+             HouseX - OuterWall, KitchenWallY, {doorway(13)}),
     };
 }
 

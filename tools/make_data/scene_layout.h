@@ -34,9 +34,6 @@ constexpr double BoundarySouth = -160, BoundaryNorth = 360;
 constexpr double BoundaryThickness = 3, BoundaryTopZ = 10;
 constexpr double GateY = -10, GateHalfWidth = 18;
 
-// Paths that cross the grass lie this far above it.
-constexpr double OverlayZ = 0.6;
-
 // ------------------------------------------------------- road and river
 // The ground reaches beyond the sky sphere (radius 2500) on every side.
 constexpr double TerrainEdge = 2600;
