@@ -90,7 +90,7 @@ TEST(DefaultScene, QuadModelReadsInFullAndNamesOnlyBitmapTextures)
     }
 }
 
-// ------------------------------------------------------------ coplanarity
+// ---------------------------------------------------------------- geometry
 
 using Point = std::array<double, 3>;
 
@@ -118,9 +118,10 @@ TEST(DefaultScene, TerrainReadsToItsTerminatorWithKindsOneToFourAndNoFlatPatch)
         auto point = [p](int i) { return Point{p[3 * i], p[3 * i + 1], p[3 * i + 2]}; };
         const Point n = cross(minus(point(2), point(0)), minus(point(6), point(0)));
         ASSERT_GT(dot(n, n), 0);
-        double furthest = 0;
+        double furthest = 0;  // from that plane
         for (int i = 0; i < 9; ++i)
-            furthest = std::max(furthest, std::abs(dot(n, minus(point(i), point(0)))) / std::sqrt(dot(n, n)));
+            furthest = std::max(furthest, std::abs(dot(n, minus(point(i), point(0)))));
+        furthest /= std::sqrt(dot(n, n));
         EXPECT_GT(furthest, 0.5) << "a flat patch of kind " << patch.kind << " at (" << p[0]
                                  << ", " << p[1] << ", " << p[2] << ")";
     }
@@ -128,6 +129,8 @@ TEST(DefaultScene, TerrainReadsToItsTerminatorWithKindsOneToFourAndNoFlatPatch)
     // nine points.
     EXPECT_NE(text.rfind("\n69 0 0 0\n"), std::string::npos);
 }
+
+// ------------------------------------------------------------ coplanarity
 
 // A flat convex surface: a quad of the model (a triangle where two corners
 // coincide).
