@@ -1,5 +1,5 @@
-// Quads, patches, boxes and walls of the default scene, and the text of the
-// two scene files (see scene_builder.h).
+// Quads, patches, boxes and pictures of the default scene, and the text of
+// the two scene files (see scene_builder.h); walls are in walls.cpp.
 #include "scene_builder.h"
 
 #include <algorithm>
@@ -9,8 +9,6 @@
 #include <fstream>
 
 namespace {
-
-constexpr double Pi = 3.14159265358979323846;
 
 // A number as the scene files hold it: at most four decimals, no trailing
 // zeros, and never "-0", so that the files read well and are the same on
@@ -38,15 +36,6 @@ std::string modelPoint(Vec3 p)
 Vec3 faceNormal(const std::array<Vec3, 4>& c)
 {
     return cross(c[0] - c[1], c[1] - c[2]);
-}
-
-// The material of a wall face at height z (the first band reaching above z).
-const FaceBand& bandAt(const std::vector<FaceBand>& bands, double z)
-{
-    for (const FaceBand& band : bands)
-        if (z < band.top)
-            return band;
-    return bands.back();
 }
 
 } // namespace
@@ -119,205 +108,92 @@ std::string TerrainModel::text() const
     return out + record(69, ControlGrid{});
 }
 
-void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, Vec3 high,
-            double scale, unsigned hiddenSides)
+TexRect detailRect(Detail picture)
 {
-    const double x0 = low.x, y0 = low.y, z0 = low.z, x1 = high.x, y1 = high.y, z1 = high.z;
-    auto tc = [scale](double s, double t) { return TexCoord{s / scale, t / scale}; };
-    // Sides, each seen from outside with s growing to the right.
-    if (!(hiddenSides & BoxWest))
-        model.add(label + "_west", texture, {Vec3{x0, y1, z0}, Vec3{x0, y0, z0}, Vec3{x0, y0, z1}, Vec3{x0, y1, z1}},
-              {tc(-y1, z0), tc(-y0, z0), tc(-y0, z1), tc(-y1, z1)}, Vec3{-1, 0, 0});
-    if (!(hiddenSides & BoxEast))
-        model.add(label + "_east", texture, {Vec3{x1, y0, z0}, Vec3{x1, y1, z0}, Vec3{x1, y1, z1}, Vec3{x1, y0, z1}},
-              {tc(y0, z0), tc(y1, z0), tc(y1, z1), tc(y0, z1)}, Vec3{1, 0, 0});
-    if (!(hiddenSides & BoxSouth))
-        model.add(label + "_south", texture, {Vec3{x0, y0, z0}, Vec3{x1, y0, z0}, Vec3{x1, y0, z1}, Vec3{x0, y0, z1}},
-              {tc(x0, z0), tc(x1, z0), tc(x1, z1), tc(x0, z1)}, Vec3{0, -1, 0});
-    if (!(hiddenSides & BoxNorth))
-        model.add(label + "_north", texture, {Vec3{x1, y1, z0}, Vec3{x0, y1, z0}, Vec3{x0, y1, z1}, Vec3{x1, y1, z1}},
-              {tc(-x1, z0), tc(-x0, z0), tc(-x0, z1), tc(-x1, z1)}, Vec3{0, 1, 0});
-    model.addFloor(label + "_top", texture, x0, y0, x1, y1, z1, scale);
+    constexpr double W = DetailColumns * DetailCellPixels, H = DetailRows * DetailCellPixels;
+    const DetailPlace place = detailPlace(picture);
+    const double x0 = place.column * DetailCellPixels;
+    double y0 = place.row * DetailCellPixels, height = DetailCellPixels;
+    if (place.part != CellPart::Whole) {
+        height /= 2;
+        if (place.part == CellPart::UpperHalf)
+            y0 += height;
+    }
+    return {(x0 + 0.5) / W, (y0 + 0.5) / H, (x0 + DetailCellPixels - 0.5) / W, (y0 + height - 0.5) / H};
 }
 
-void addTree(QuadModel& model, const std::string& label, double x, double y, double height,
-             double radius)
+TexRect partOf(TexRect picture, double u0, double v0, double u1, double v1)
 {
-    constexpr double BarkScale = 6, LeafScale = 12;
-    const double trunk = std::max(0.8, radius * 0.12);
-    addBox(model, label + "_trunk", Tex::Wood, {x - trunk, y - trunk, -0.5},
-           {x + trunk, y + trunk, height * 0.3}, BarkScale);
-    for (int tier = 0; tier < 3; ++tier) {
-        const double base = height * (0.18 + 0.24 * tier);
-        const double apex = base + height * (0.5 - 0.06 * tier);
-        const double half = radius * (1 - 0.27 * tier);
-        const Vec3 top{x, y, apex};
-        const double turn = tier * Pi / 4;
-        for (int side = 0; side < 4; ++side) {
-            const double a0 = turn + side * Pi / 2, a1 = a0 + Pi / 2;
-            const Vec3 p0{x + half * std::cos(a0), y + half * std::sin(a0), base};
-            const Vec3 p1{x + half * std::cos(a1), y + half * std::sin(a1), base};
-            const Vec3 outward = cross(p1 - p0, top - p0);
-            const double w = std::sqrt(dot(p1 - p0, p1 - p0)) / LeafScale;
-            const double h = (apex - base) / LeafScale;
-            model.add(label + "_tier" + std::to_string(tier + 1) + "_" + std::to_string(side + 1),
-                      Tex::Grass, {p0, p1, top, top},
-                      {TexCoord{0, 0}, TexCoord{w, 0}, TexCoord{w / 2, h}, TexCoord{w / 2, h}},
-                      outward);
-        }
-    }
+    const double w = picture.s1 - picture.s0, h = picture.t1 - picture.t0;
+    return {picture.s0 + w * u0, picture.t0 + h * v0, picture.s0 + w * u1, picture.t0 + h * v1};
 }
 
 namespace {
 
-// One face of a wall: the rectangle [from, to] x [bottom, top] in (along,
-// height), on the plane through `origin` spanned by `along` and z, seen from
-// `facing`. The face is cut around the openings into columns, and each column
-// into runs of one material.
-struct WallFace {
-    std::string label;
-    Vec3 origin;
-    Vec3 along;
+// The faces of a box, each seen from outside with its picture upright:
+// corners in drawing order, and the face's outward direction.
+struct BoxFace {
+    BoxSide side;
+    const char* name;
+    std::array<Vec3, 4> corners;
     Vec3 facing;
-    double from, to, bottom, top;
-    const std::vector<FaceBand>* bands;
 };
 
-void addFace(QuadModel& model, const WallFace& face, const std::vector<Opening>& openings)
+std::vector<BoxFace> boxFaces(Vec3 low, Vec3 high, unsigned hiddenSides)
 {
-    std::vector<double> cutsAlong = {face.from, face.to};
-    std::vector<double> cutsUp = {face.bottom, face.top};
-    for (const Opening& o : openings) {
-        cutsAlong.push_back(std::clamp(o.from, face.from, face.to));
-        cutsAlong.push_back(std::clamp(o.to, face.from, face.to));
-        cutsUp.push_back(std::clamp(o.bottom, face.bottom, face.top));
-        cutsUp.push_back(std::clamp(o.top, face.bottom, face.top));
-    }
-    for (const FaceBand& band : *face.bands)
-        cutsUp.push_back(std::clamp(band.top, face.bottom, face.top));
-    for (auto* cuts : {&cutsAlong, &cutsUp}) {
-        std::sort(cuts->begin(), cuts->end());
-        cuts->erase(std::unique(cuts->begin(), cuts->end()), cuts->end());
-    }
-
-    auto inOpening = [&](double a, double z) {
-        for (const Opening& o : openings)
-            if (a > o.from && a < o.to && z > o.bottom && z < o.top)
-                return true;
-        return false;
+    const double x0 = low.x, y0 = low.y, z0 = low.z, x1 = high.x, y1 = high.y, z1 = high.z;
+    const BoxFace all[] = {
+        {BoxWest, "_west", {Vec3{x0, y1, z0}, Vec3{x0, y0, z0}, Vec3{x0, y0, z1}, Vec3{x0, y1, z1}}, {-1, 0, 0}},
+        {BoxEast, "_east", {Vec3{x1, y0, z0}, Vec3{x1, y1, z0}, Vec3{x1, y1, z1}, Vec3{x1, y0, z1}}, {1, 0, 0}},
+        {BoxSouth, "_south", {Vec3{x0, y0, z0}, Vec3{x1, y0, z0}, Vec3{x1, y0, z1}, Vec3{x0, y0, z1}}, {0, -1, 0}},
+        {BoxNorth, "_north", {Vec3{x1, y1, z0}, Vec3{x0, y1, z0}, Vec3{x0, y1, z1}, Vec3{x1, y1, z1}}, {0, 1, 0}},
+        {BoxTop, "_top", {Vec3{x0, y0, z1}, Vec3{x1, y0, z1}, Vec3{x1, y1, z1}, Vec3{x0, y1, z1}}, {0, 0, 1}},
+        {BoxWithBottom, "_bottom", {Vec3{x0, y1, z0}, Vec3{x1, y1, z0}, Vec3{x1, y0, z0}, Vec3{x0, y0, z0}}, {0, 0, -1}},
     };
-    // s follows the face's own right-hand direction, seen from `facing`.
-    const double sSign = dot(cross(Vec3{0, 0, 1}, face.facing), face.along) >= 0 ? 1 : -1;
-    auto point = [&](double a, double z) { return face.origin + face.along * a + Vec3{0, 0, z}; };
-
-    int piece = 0;
-    for (std::size_t i = 0; i + 1 < cutsAlong.size(); ++i) {
-        const double a0 = cutsAlong[i], a1 = cutsAlong[i + 1];
-        std::size_t j = 0;
-        while (j + 1 < cutsUp.size()) {
-            const double z0 = cutsUp[j];
-            const double zMid = (z0 + cutsUp[j + 1]) / 2;
-            if (inOpening((a0 + a1) / 2, zMid)) {
-                ++j;
-                continue;
-            }
-            // Runs up while the material stays the same and no opening starts.
-            const FaceBand& band = bandAt(*face.bands, zMid);
-            std::size_t k = j + 1;
-            while (k + 1 < cutsUp.size()) {
-                const double nextMid = (cutsUp[k] + cutsUp[k + 1]) / 2;
-                if (inOpening((a0 + a1) / 2, nextMid) || &bandAt(*face.bands, nextMid) != &band)
-                    break;
-                ++k;
-            }
-            const double z1 = cutsUp[k];
-            const double sc = band.scale;
-            model.add(face.label + "_" + std::to_string(++piece), band.texture,
-                      {point(a0, z0), point(a1, z0), point(a1, z1), point(a0, z1)},
-                      {TexCoord{sSign * a0 / sc, z0 / sc}, TexCoord{sSign * a1 / sc, z0 / sc},
-                       TexCoord{sSign * a1 / sc, z1 / sc}, TexCoord{sSign * a0 / sc, z1 / sc}},
-                      face.facing);
-            j = k;
-        }
-    }
+    std::vector<BoxFace> faces;
+    for (const BoxFace& face : all)
+        if (face.side == BoxWithBottom ? (hiddenSides & BoxWithBottom) != 0 : !(hiddenSides & face.side))
+            faces.push_back(face);
+    return faces;
 }
 
 } // namespace
 
-void addWall(QuadModel& model, const Wall& wall)
+void addBox(QuadModel& model, const std::string& label, int texture, Vec3 low, Vec3 high,
+            double scale, unsigned hiddenSides)
 {
-    const Vec3 start{wall.startX, wall.startY, 0};
-    const Vec3 span = Vec3{wall.endX, wall.endY, 0} - start;
-    const double length = std::sqrt(dot(span, span));
-    const Vec3 along = span * (1 / length);
-    const Vec3 outside{along.y, -along.x, 0};
-    const Vec3 inside = outside * -1;
-    const Vec3 innerOrigin = start + inside * wall.thickness;
-
-    addFace(model, {wall.label + "_outer", start, along, outside, 0, length, wall.outerBottom,
-                    wall.outerTop, &wall.outerBands},
-            wall.openings);
-    addFace(model, {wall.label + "_inner", innerOrigin, along, inside, wall.innerTrim,
-                    length - wall.innerTrim, wall.innerBottom, wall.innerTop, &wall.innerBands},
-            wall.openings);
-
-    int index = 0;
-    for (const Opening& o : wall.openings) {
-        const std::string name = wall.label + "_opening" + std::to_string(++index);
-        const FaceBand& band = bandAt(wall.outerBands, (o.bottom + o.top) / 2);
-        const double sc = band.scale;
-        const double t = wall.thickness;
-        auto at = [&](double a, double depth, double z) {
-            return start + along * a + inside * depth + Vec3{0, 0, z};
-        };
-        // Jambs, facing into the opening, as high as the wall stands.
-        const double jambBottom = std::max(o.bottom, wall.outerBottom);
-        const double jambTop = std::min(o.top, wall.outerTop);
-        for (const auto& [a, facing] : {std::pair{o.from, along}, std::pair{o.to, along * -1}}) {
-            model.add(name + (a == o.from ? "_jamb_start" : "_jamb_end"), band.texture,
-                      {at(a, 0, jambBottom), at(a, t, jambBottom), at(a, t, jambTop), at(a, 0, jambTop)},
-                      {TexCoord{0, jambBottom / sc}, TexCoord{t / sc, jambBottom / sc},
-                       TexCoord{t / sc, jambTop / sc}, TexCoord{0, jambTop / sc}},
-                      facing);
+    for (const BoxFace& face : boxFaces(low, high, hiddenSides)) {
+        // The texture in world space: s to the face's right, t up (across
+        // y on the top and bottom).
+        std::array<TexCoord, 4> st;
+        const Vec3 right = cross(face.facing, Vec3{0, 0, 1});
+        for (int k = 0; k < 4; ++k) {
+            const Vec3& p = face.corners[k];
+            st[k] = face.facing.z != 0 ? TexCoord{p.x / scale, p.y / scale}
+                                       : TexCoord{-dot(p, right) / scale, p.z / scale};
         }
-        // A head where wall stands above the opening, a sill or threshold of
-        // cement where it stands below; a doorway between rooms has the floor
-        // running through instead.
-        if (o.top < wall.outerTop)
-            model.add(name + "_head", band.texture,
-                  {at(o.from, 0, o.top), at(o.to, 0, o.top), at(o.to, t, o.top), at(o.from, t, o.top)},
-                  {TexCoord{o.from / sc, 0}, TexCoord{o.to / sc, 0}, TexCoord{o.to / sc, t / sc},
-                   TexCoord{o.from / sc, t / sc}},
-                  Vec3{0, 0, -1});
-        if ((o.bottom > wall.innerBottom || wall.innerTrim > 0) && o.bottom > wall.outerBottom) {
-            constexpr double CementScale = 20;
-            model.add(name + "_sill", Tex::Cement,
-                      {at(o.from, 0, o.bottom), at(o.to, 0, o.bottom), at(o.to, t, o.bottom),
-                       at(o.from, t, o.bottom)},
-                      {TexCoord{o.from / CementScale, 0}, TexCoord{o.to / CementScale, 0},
-                       TexCoord{o.to / CementScale, t / CementScale},
-                       TexCoord{o.from / CementScale, t / CementScale}},
-                      Vec3{0, 0, 1});
-        }
-
-        if (o.fill == Fill::Pane) {
-            model.add(name + "_pane", o.texture,
-                      {at(o.from, t / 2, o.bottom), at(o.to, t / 2, o.bottom),
-                       at(o.to, t / 2, o.top), at(o.from, t / 2, o.top)},
-                      {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1}, TexCoord{0, 1}}, outside);
-        } else if (o.fill == Fill::OpenDoor) {
-            // Hinged at the inner face, at the opening's start, and open by
-            // 70 degrees into the room.
-            constexpr double OpenAngle = 70 * Pi / 180;
-            const Vec3 hinge = at(o.from, t, 0);
-            const Vec3 leaf = (along * std::cos(OpenAngle) + inside * std::sin(OpenAngle)) * (o.to - o.from);
-            const Vec3 up{0, 0, o.top - o.bottom};
-            const Vec3 base = hinge + Vec3{0, 0, o.bottom};
-            model.add(name + "_door_leaf", o.texture, {base, base + leaf, base + leaf + up, base + up},
-                      {TexCoord{0, 0}, TexCoord{1, 0}, TexCoord{1, 1}, TexCoord{0, 1}},
-                      outside * std::cos(OpenAngle) + along * std::sin(OpenAngle));
-        }
+        model.add(label + face.name, texture, face.corners, st, face.facing);
     }
+}
+
+void addPictureBox(QuadModel& model, const std::string& label, int texture, TexRect top,
+                   TexRect sides, Vec3 low, Vec3 high, unsigned hiddenSides)
+{
+    for (const BoxFace& face : boxFaces(low, high, hiddenSides)) {
+        const TexRect& r = face.facing.z != 0 ? top : sides;
+        model.add(label + face.name, texture, face.corners,
+                  {TexCoord{r.s0, r.t0}, TexCoord{r.s1, r.t0}, TexCoord{r.s1, r.t1}, TexCoord{r.s0, r.t1}},
+                  face.facing);
+    }
+}
+
+void addPicture(QuadModel& model, const std::string& label, int texture, TexRect rect,
+                Vec3 origin, Vec3 across, Vec3 up, Vec3 facing)
+{
+    model.add(label, texture, {origin, origin + across, origin + across + up, origin + up},
+              {TexCoord{rect.s0, rect.t0}, TexCoord{rect.s1, rect.t0}, TexCoord{rect.s1, rect.t1},
+               TexCoord{rect.s0, rect.t1}},
+              facing);
 }
 
 void writeText(const std::string& path, const std::string& text)

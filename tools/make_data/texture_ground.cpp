@@ -1,6 +1,6 @@
 // Ground and floor textures: grass, Portuguese pavement, cement, asphalt,
-// oak floor planks, a flagstone path and a granite-slab terrace. All repeat
-// seamlessly; all are 256 x 256 pixels.
+// oak floor planks and a flagstone path. All repeat
+// seamlessly; all are 256 x 256 pixels but the grass, which may be larger.
 #include "texture_makers.h"
 #include "texture_paint.h"
 
@@ -13,17 +13,17 @@ constexpr int Size = 256;
 
 } // namespace
 
-Canvas paintGrass(unsigned seed)
+Canvas paintGrass(unsigned seed, int size)
 {
-    Canvas canvas(Size, Size);
+    Canvas canvas(size, size);
     // Ground colour under the blades: varied greens with a little soil.
     const Colour dark = rgb255(46, 70, 24);
     const Colour mid = rgb255(78, 108, 38);
     const Colour dry = rgb255(112, 112, 56);
     const Colour soil = rgb255(78, 64, 42);
-    for (int y = 0; y < Size; ++y)
-        for (int x = 0; x < Size; ++x) {
-            const double u = pixelCentre(x, Size), v = pixelCentre(y, Size);
+    for (int y = 0; y < size; ++y)
+        for (int x = 0; x < size; ++x) {
+            const double u = pixelCentre(x, size), v = pixelCentre(y, size);
             const double patch = fbm(u, v, 4, 4, 4, seed);
             const double fine = fbm(u, v, 32, 32, 2, seed + 101);
             Colour c = mix(dark, mid, clamp01(0.55 + 0.35 * patch + 0.25 * fine));
@@ -34,10 +34,10 @@ Canvas paintGrass(unsigned seed)
     // Blades seen from above: short strokes in every direction, darker at the
     // root, in greens that follow the same patches as the ground.
     Rng rng(seed * 7919ull + 1);
-    const int blades = 9000;
+    const int blades = 9000 * (size / Size) * (size / Size);
     for (int i = 0; i < blades; ++i) {
-        const double x = rng.range(0, Size);
-        const double y = rng.range(0, Size);
+        const double x = rng.range(0, size);
+        const double y = rng.range(0, size);
         const double turn = rng.unit();
         const double dx = cosTurns(turn), dy = sinTurns(turn);
         const double length = rng.range(2.5, 7.5);
@@ -82,11 +82,11 @@ Canvas paintPortuguesePavement()
     return canvas;
 }
 
-Canvas paintCement(unsigned seed, bool warm)
+Canvas paintCement(unsigned seed)
 {
     Canvas canvas(Size, Size);
     Field height(Size, Size);
-    const Colour base = warm ? rgb255(164, 160, 150) : rgb255(156, 156, 152);
+    const Colour base = rgb255(156, 156, 152);
     for (int y = 0; y < Size; ++y)
         for (int x = 0; x < Size; ++x) {
             const double u = pixelCentre(x, Size), v = pixelCentre(y, Size);
@@ -209,33 +209,5 @@ Canvas paintFlagstonePath()
                               smoothstep(0.0, 0.3, pebble.second - pebble.nearest);
         }
     applyShade(canvas, shadeFromHeight(height), 0.8);
-    return canvas;
-}
-
-Canvas paintStoneTerrace()
-{
-    Canvas canvas(Size, Size);
-    Field height(Size, Size);
-    constexpr int Slabs = 4;
-    constexpr int SlabPixels = Size / Slabs;
-    for (int y = 0; y < Size; ++y)
-        for (int x = 0; x < Size; ++x) {
-            const double u = pixelCentre(x, Size), v = pixelCentre(y, Size);
-            // Rows of slabs with every other row shifted by half a slab.
-            const int row = y / SlabPixels;
-            const int shift = (row % 2) * SlabPixels / 2;
-            const int sx = Canvas::wrap(x + shift, Size);
-            const int column = sx / SlabPixels;
-            const double tone = latticeUnit(column, row, 0x7E1);
-            const Colour base = mix(rgb255(178, 172, 160), rgb255(150, 146, 138), tone);
-            Colour c = graniteColour(base, u, v, x, y, 8, 0x7E2);
-            const int ex = sx % SlabPixels, ey = y % SlabPixels;
-            const int toEdge = std::min(std::min(ex, SlabPixels - 1 - ex), std::min(ey, SlabPixels - 1 - ey));
-            if (toEdge < 1)
-                c = rgb255(96, 92, 84) * (1 + 0.1 * pixelGrain(x, y, 0x7E3));
-            canvas.at(x, y) = c;
-            height.at(x, y) = toEdge < 1 ? 0 : std::min(toEdge, 3) * 0.8;
-        }
-    applyShade(canvas, shadeFromHeight(height), 0.6);
     return canvas;
 }

@@ -34,5 +34,23 @@ void blendWrapped(Canvas& canvas, int x, int y, Colour colour, double alpha);
 void strokeWrapped(Canvas& canvas, double x, double y, double dx, double dy, double length,
                    Colour root, Colour tip, double alpha);
 
+// A filled disc (an ellipse when ry differs from rx) blended over the
+// canvas with weight alpha, its edge softened over one pixel; clipped at the
+// canvas's edges.
+void fillEllipse(Canvas& canvas, double cx, double cy, double rx, double ry, Colour colour,
+                 double alpha = 1);
+
+// An axis-aligned rectangle [x0, x1) x [y0, y1) of one colour, clipped.
+void fillRect(Canvas& canvas, int x0, int y0, int x1, int y1, Colour colour);
+
+// The picture at half its width and height, each pixel the mean of four.
+Canvas halfSize(const Canvas& canvas);
+// The picture shrunk to width x height, which divide its own width and
+// height; each pixel the mean of the block it covers.
+Canvas shrink(const Canvas& canvas, int width, int height);
+
+// Copies `picture` into `canvas` with its pixel (0, 0) at (x, y).
+void paste(Canvas& canvas, const Canvas& picture, int x, int y);
+
 // Scales a colour's brightness while keeping its hue.
 inline Colour shaded(Colour c, double k) { return c * k; }

@@ -20,10 +20,11 @@ struct TextureFile {
 };
 
 // Painters that take a seed or variant, fixed here so that each file has one.
-Canvas grassBitmap() { return paintGrass(11); }
-Canvas grassRaw() { return paintGrass(23); }
-Canvas cementBitmap() { return paintCement(31, false); }
-Canvas cementRaw() { return paintCement(37, true); }
+// The grass bitmap has twice the raw image's pixels a side: the ground repeats
+// it finely near the cameras, and its texels must stay small there.
+Canvas grassBitmap() { return paintGrass(11, 512); }
+Canvas grassRaw() { return paintGrass(23, 256); }
+Canvas cementBitmap() { return paintCement(31); }
 Canvas asphaltBitmap() { return paintAsphalt(41); }
 Canvas asphaltRaw() { return paintAsphalt(43); }
 
@@ -34,7 +35,7 @@ constexpr TextureFile TextureFiles[] = {
     {"muro.bmp", FileKind::Bmp, paintBoundaryWall},
     {"Porta3.bmp", FileKind::Bmp, paintPlankDoor},
     {"Telhado1.bmp", FileKind::Bmp, paintRoofTiles},
-    {"Garagem.bmp", FileKind::Bmp, paintGarageDoor},
+    {"Garagem.bmp", FileKind::Bmp, paintStubble},
     {"Janela1.bmp", FileKind::Bmp, paintWindow},
     {"Parede1.bmp", FileKind::Bmp, paintPlaster},
     {"Relva1.bmp", FileKind::Bmp, grassBitmap},
@@ -44,13 +45,13 @@ constexpr TextureFile TextureFiles[] = {
     {"madeira2.bmp", FileKind::Bmp, paintWoodFloor},
     {"caminho.bmp", FileKind::Bmp, paintFlagstonePath},
     {"pedra.bmp", FileKind::Bmp, paintRubbleStone},
-    {"respiradouro.bmp", FileKind::Bmp, paintVentGrille},
+    {"respiradouro.bmp", FileKind::Bmp, paintDetails},
     {"ceu.bmp", FileKind::Bmp, paintSky},
     {"agua.bmp", FileKind::Bmp, paintRiverWater},
-    {"janela.raw", FileKind::Raw, paintStoneTerrace},
+    {"janela.raw", FileKind::Raw, paintHeath},
     {"Relva1.raw", FileKind::Raw, grassRaw},
     {"alcatrao.raw", FileKind::Raw, asphaltRaw},
-    {"cimento2.raw", FileKind::Raw, cementRaw},
+    {"cimento2.raw", FileKind::Raw, paintPineWoods},
 };
 
 } // namespace
