@@ -4,9 +4,9 @@
   A, W and S, R and F, Q and E, the arrows; upper case acts as lower case.
 - Each step moves the picture the way it must, seen from the front of the
   house (F3): D turns right, so the picture moves left; W walks forward, so
-  it spreads out from its middle; R looks up, so it moves down; Q rolls
-  right, so it turns counter-clockwise; Left slides left, so it moves right;
-  Up slides up, so it moves down.
+  it grows about its middle; R looks up, so it moves down; Q rolls right,
+  so it turns counter-clockwise; Left slides left, so it moves right; Up
+  slides up, so it moves down.
 - F1 to F9 jump to their views: nine different pictures, and each key shows
   its own picture again from wherever the camera stands.
 - Keys without an action (F10 to F12, Page Up, letters without a step,
@@ -41,8 +41,9 @@ def correlation(a, b):
 
 def displacement(before, after, limit=200):
     """The shift in pixels that best carries one brightness profile onto the
-    other (positive: towards higher indices)."""
+    other (positive: towards higher indices), over at least half of them."""
     n = len(before)
+    limit = min(limit, n // 2)
     return max((correlation(before[max(0, -d):n - max(0, d)], after[max(0, d):n - max(0, -d)]), d)
                for d in range(-limit, limit + 1))[1]
 
@@ -62,18 +63,34 @@ def shift_y(a, b, columns):
                           for lum in (la, lb)))
 
 
-LEFT, MIDDLE, RIGHT = range(0, WIDTH // 4), range(WIDTH // 4, 3 * WIDTH // 4), range(3 * WIDTH // 4, WIDTH)
+def spread(a, b, step=8):
+    """The factor, 0.5 to 2 in steps of 0.05, by which the picture grew about
+    its middle from a to b: the one under which a, scaled, best matches b."""
+    la, lb = luminance(a), luminance(b)
+    cx, cy = WIDTH / 2, HEIGHT / 2
+    points = [(x, y) for y in range(step // 2, HEIGHT, step) for x in range(step // 2, WIDTH, step)]
+
+    def match(k):
+        pairs = [(la[sy][sx], lb[y][x]) for x, y in points
+                 for sx, sy in [(int(cx + (x - cx) / k), int(cy + (y - cy) / k))]
+                 if 0 <= sx < WIDTH and 0 <= sy < HEIGHT]
+        return correlation(*zip(*pairs))
+
+    return max((match(k / 20), k / 20) for k in range(10, 41))[1]
+
+
+LEFT, MIDDLE, RIGHT = (range(0, WIDTH // 4), range(WIDTH // 4, 3 * WIDTH // 4),
+                       range(3 * WIDTH // 4, WIDTH))
 
 # For each step: what its picture must show beside the one before it, the
-# shifts (pixels) that measure it, and the test on them. A turn of 20
-# degrees moves the picture by about 125, a roll of 10 degrees its sides by
-# about 40; three steps forward spread it by about 70; five slides of 20
-# units to the left move the house by about 170, three up by about 100.
+# measures (shifts in pixels, or a factor of growth) and the test on them. A
+# turn of 20 degrees moves the picture by about 125, a roll of 10 degrees its
+# sides by about 40; three steps forward from 200 units away grow the house
+# by a factor of about 200 / 140; five slides of 20 units to the left move
+# the house by about 170, three up by about 100.
 DIRECTIONS = {
     "d": ("moves left", lambda a, b: [shift_x(a, b)], lambda s: s[0] < -60),
-    "w": ("spreads out from its middle",
-          lambda a, b: [shift_x(a, b, range(WIDTH // 2)), shift_x(a, b, range(WIDTH // 2, WIDTH))],
-          lambda s: s[0] < -25 and s[1] > 25),
+    "w": ("grows about its middle", lambda a, b: [spread(a, b)], lambda s: s[0] > 1.2),
     "r": ("moves down", lambda a, b: [shift_y(a, b, MIDDLE)], lambda s: s[0] > 60),
     "q": ("turns counter-clockwise", lambda a, b: [shift_y(a, b, LEFT), shift_y(a, b, RIGHT)],
           lambda s: s[0] > 15 and s[1] < -15),
@@ -126,7 +143,7 @@ def main():
             other(moved, start, step_text)
             direction, measure, goes = DIRECTIONS[step[0].lower() if len(step[0]) == 1 else step[0]]
             shifts = measure(start, moved)
-            checks.check(goes(shifts), f"{step_text}: the picture {direction} (shifts {shifts})")
+            checks.check(goes(shifts), f"{step_text}: the picture {direction} (measured {shifts})")
             app.key(*undo)
             back = picture_alike(app, start)
             alike(back, start, undo_text)
