@@ -19,13 +19,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     if (result != 0 && result != 1)
         std::abort();
     if (pixmap.pixels) {
-        if (pixmap.rowCount < 1 || pixmap.columnCount < 1 ||
+        // A height of 0 is an empty picture of its width.
+        if (pixmap.rowCount < 0 || pixmap.columnCount < 1 ||
             pixmap.rowCount > BmpMaxSide || pixmap.columnCount > BmpMaxSide)
             std::abort();
         // Touch the last pixel: AddressSanitizer sees an array too small.
-        const std::size_t last = std::size_t(pixmap.rowCount) * pixmap.columnCount - 1;
-        volatile std::uint8_t red = pixmap.pixels[last].red;
-        (void)red;
+        const std::size_t count = std::size_t(pixmap.rowCount) * pixmap.columnCount;
+        if (count > 0) {
+            volatile std::uint8_t red = pixmap.pixels[count - 1].red;
+            (void)red;
+        }
     } else if (result == 1) {
         std::abort();  // success with no picture
     }
