@@ -18,16 +18,6 @@ namespace {
 
 bool same(const Point3& a, const Point3& b) { return a.x == b.x && a.y == b.y && a.z == b.z; }
 
-gl::Matrix lookAt(const Point3& eye, const Point3& look)
-{
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(eye.x, eye.y, eye.z, look.x, look.y, look.z, 0, 0, 1);
-    const gl::Matrix m = gl::modelView();
-    glPopMatrix();
-    return m;
-}
-
 class FlightTest : public testing::Test {
 protected:
     void SetUp() override
@@ -62,7 +52,7 @@ TEST_F(FlightTest, OneFrameStepsThePathAndLooksFromIt)
     EXPECT_EQ(eyePoint.x, -610.0f);
     EXPECT_TRUE(same(lookPoint, Point3(40, 40, 20)));
     EXPECT_TRUE(same(camera.eye, eyePoint));
-    EXPECT_LT(gl::maxDifference(gl::modelView(), lookAt(eyePoint, lookPoint)), 1e-3f);
+    EXPECT_LT(gl::maxDifference(gl::modelView(), gl::lookAt(eyePoint, lookPoint)), 1e-3f);
 
     EXPECT_EQ(gl::integer(GL_MATRIX_MODE), GL_MODELVIEW);
     EXPECT_TRUE(gl::enabled(GL_DEPTH_TEST));
@@ -91,7 +81,7 @@ TEST_F(FlightTest, KeyMovesAndViewsLastOneFrame)
     EXPECT_FALSE(same(camera.eye, eyePoint));
     displayFlight();
     EXPECT_TRUE(same(camera.eye, Point3(250, 160, 20)));
-    EXPECT_LT(gl::maxDifference(gl::modelView(), lookAt(eyePoint, lookPoint)), 1e-3f);
+    EXPECT_LT(gl::maxDifference(gl::modelView(), gl::lookAt(eyePoint, lookPoint)), 1e-3f);
 
     showMenuView(5);  // "Garagem "
     showFunctionKeyView(9);
@@ -110,7 +100,7 @@ TEST_F(FlightTest, AfterTheEndTheCameraStandsAtTheLastEyeLookingAtTheDefault)
         EXPECT_TRUE(same(camera.eye, Point3(-200, 100, 20)));
         EXPECT_TRUE(same(lookPoint, Point3(40, 40, 20)));
         EXPECT_LT(gl::maxDifference(gl::modelView(),
-                                    lookAt(Point3(-200, 100, 20), Point3(40, 40, 20))),
+                                    gl::lookAt(Point3(-200, 100, 20), Point3(40, 40, 20))),
                   1e-3f);
     }
     EXPECT_EQ(flightParam, 1630.0f);

@@ -106,17 +106,24 @@ inline float maxDifference(const Matrix& a, const Matrix& b)
     return worst;
 }
 
-// That the loaded viewing matrix is the one gluLookAt builds for eye and
-// look with z up: its rotation to 1e-5, its translation (world units) to
-// 1e-3.
-inline void expectLooksAt(const Point3& eye, const Point3& look)
+// The viewing matrix that gluLookAt builds for eye and look with z up. The
+// model-view matrix in force is left as it was.
+inline Matrix lookAt(const Point3& eye, const Point3& look)
 {
-    const Matrix loaded = modelView();
     glPushMatrix();
     glLoadIdentity();
     gluLookAt(eye.x, eye.y, eye.z, look.x, look.y, look.z, 0, 0, 1);
-    const Matrix expected = modelView();
+    const Matrix m = modelView();
     glPopMatrix();
+    return m;
+}
+
+// That the loaded viewing matrix is lookAt's for eye and look: its rotation
+// to 1e-5, its translation (world units) to 1e-3.
+inline void expectLooksAt(const Point3& eye, const Point3& look)
+{
+    const Matrix loaded = modelView();
+    const Matrix expected = lookAt(eye, look);
     for (int i = 0; i < 16; ++i)
         EXPECT_NEAR(loaded[i], expected[i], i >= 12 ? 1e-3f : 1e-5f) << "matrix element " << i;
 }

@@ -108,11 +108,7 @@ TEST_F(StartupTest, FirstFrameLooksFromTheStartThroughReshapesProjection)
     reshape(640, 480);
     EXPECT_EQ(gl::projection(), perspective(70, 640.0 / 480.0, 0.1, 100000));
     const gl::Matrix view = gl::modelView();
-    glPushMatrix();
-    glLoadIdentity();
-    gluLookAt(0, -200, 60, 40, 0, 60, 0, 0, 1);
-    EXPECT_LT(gl::maxDifference(view, gl::modelView()), 1e-4f);
-    glPopMatrix();
+    EXPECT_LT(gl::maxDifference(view, gl::lookAt({0, -200, 60}, {40, 0, 60})), 1e-4f);
     displayScene();
     // The frame leaves the camera's matrix in force.
     EXPECT_EQ(gl::modelView(), view);
