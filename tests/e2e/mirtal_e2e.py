@@ -21,6 +21,7 @@ def parse_args():
     parser.add_argument("--binary", required=True)
     parser.add_argument("--data", required=True,
                         help="folder whose files are copied into the working directory")
+    parser.add_argument("--record", help="the film recorder, mirtal-record")
     return parser.parse_args()
 
 

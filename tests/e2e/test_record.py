@@ -1,0 +1,186 @@
+"""mirtal-record, the real binary under Xvfb with Debian's ffmpeg: a short
+flight film holds the frames of the flight path (counted here from the
+path's definition) at the asked size and codec; bad input is refused before
+anything is drawn, with one line, status 2 and no output file; an
+interrupted recording leaves no file behind and says so in its status."""
+
+import os
+import shutil
+import signal
+import subprocess
+import tempfile
+import time
+
+from mirtal_e2e import Checks, parse_args
+
+
+def flight_frame_count():
+    """Frames from the flight's first to the last in which the camera moves
+    (its eye or its look point changes). The parameter starts at -620 and
+    grows by 10 before each frame; the segments are open intervals: A below
+    -100, B to 250, C to 750, D to 1000, E to 1600; between them and from
+    1600 on the eye stays and the look is (40, 40, 20). Only which segment a
+    frame falls in matters here, and in which the eye or look changes."""
+    def pose(f, eye):
+        look = (40, 40, 20)
+        target = (f / 10 + 10, f / 10 + 100, 20)
+        if f < -100:
+            return ("A", f), look
+        if -100 < f < 250:
+            return ("B", f), look
+        if 250 < f < 750:
+            return ("C", f), target
+        if 750 < f < 1000:
+            return ("D", f), target
+        if 1000 < f < 1600:
+            return ("E", f), target
+        return eye, look
+
+    f, eye, look, last = -620, None, None, 0
+    for frame in range(1, 1000):
+        f += 10
+        new_eye, new_look = pose(f, eye)
+        if frame == 1 or new_eye != eye or new_look != look:
+            last = frame
+        eye, look = new_eye, new_look
+    return last
+
+
+def probe(path):
+    """Codec, width, height and decoded frame count of the film's video."""
+    out = subprocess.run(["ffprobe", "-v", "error", "-select_streams", "v:0", "-count_frames",
+                          "-show_entries", "stream=codec_name,width,height,nb_read_frames,pix_fmt",
+                          "-of", "default=noprint_wrappers=1", path],
+                         capture_output=True, text=True, timeout=60).stdout
+    return dict(line.split("=", 1) for line in out.split())
+
+
+def mp4_boxes(path):
+    """The top-level box types of an MP4 file, in order."""
+    boxes = []
+    with open(path, "rb") as f:
+        data = f.read()
+    at = 0
+    while at + 8 <= len(data):
+        size = int.from_bytes(data[at:at + 4], "big")
+        boxes.append(data[at + 4:at + 8].decode("latin-1"))
+        if size == 1:
+            size = int.from_bytes(data[at + 8:at + 16], "big")
+        if size < 8:
+            break
+        at += size
+    return boxes
+
+
+def run(record, *args, env=None, cwd=None, timeout=300):
+    return subprocess.run([record, *args], capture_output=True, text=True, env=env, cwd=cwd,
+                          timeout=timeout)
+
+
+def main():
+    args = parse_args()
+    checks = Checks("record")
+    record = os.path.abspath(args.record)
+    data = os.path.abspath(args.data)
+    work = tempfile.mkdtemp(prefix="mirtal-record-")
+    try:
+        # -- a short flight film -------------------------------------------
+        film = os.path.join(work, "flight.mp4")
+        result = run(record, "--flight", "--size", "320x240", "--supersample", "1", data, film)
+        checks.check(result.returncode == 0, f"the flight is recorded (status {result.returncode}: "
+                                             f"{result.stderr.strip()[-300:]})")
+        checks.check(result.stdout == "", "standard output stays free")
+        if result.returncode == 0:
+            info = probe(film)
+            expected = flight_frame_count()
+            checks.check(info.get("codec_name") == "h264" and info.get("pix_fmt") == "yuv420p",
+                         f"H.264 in yuv420p ({info})")
+            checks.check((info.get("width"), info.get("height")) == ("320", "240"), "320 x 240")
+            checks.check(info.get("nb_read_frames") == str(expected),
+                         f"{expected} frames, as the flight path has ({info.get('nb_read_frames')})")
+            boxes = mp4_boxes(film)
+            checks.check("moov" in boxes and "mdat" in boxes
+                         and boxes.index("moov") < boxes.index("mdat"),
+                         f"the index comes before the frames, so that it streams ({boxes})")
+            lines = [line for line in result.stderr.splitlines() if "% (" in line]
+            checks.check(len(lines) == 10 and lines[-1].startswith("mirtal-record: film 100%"),
+                         f"off a terminal, progress is a line at every tenth ({len(lines)} lines)")
+        checks.check(sorted(os.listdir(work)) == ["flight.mp4"], "no scratch file is left beside it")
+
+        # -- bad input: one line, status 2, nothing drawn, no output ---------
+        no_ffmpeg = os.path.join(work, "bin")
+        os.mkdir(no_ffmpeg)
+        for tool in ("sh", "true"):
+            os.symlink(shutil.which(tool), os.path.join(no_ffmpeg, tool))
+        existing = os.path.join(work, "old.mp4")
+        with open(existing, "wb") as f:
+            f.write(b"old film")
+        env_without_ffmpeg = dict(os.environ, PATH=no_ffmpeg)
+        env_without_display = {k: v for k, v in os.environ.items() if k != "DISPLAY"}
+        out = lambda name: os.path.join(work, name)
+        cases = [
+            ("no ffmpeg on the PATH", [data, out("a.mp4")], env_without_ffmpeg, "ffmpeg", out("a.mp4")),
+            ("an output that exists, without --force", [data, existing], None, "--force", None),
+            ("an output folder that does not exist", [data, out("none/a.mp4")], None, "folder",
+             out("none/a.mp4")),
+            ("an unknown extension", [data, out("a.avi")], None, ".mp4, .webm or .gif", out("a.avi")),
+            ("a scene folder that does not exist", [out("nowhere"), out("b.mp4")], None, "scene",
+             out("b.mp4")),
+            ("an odd size for MP4", ["--size", "321x240", data, out("c.mp4")], None, "even",
+             out("c.mp4")),
+            ("a size that is no size", ["--size", "big", data, out("d.mp4")], None, "--size",
+             out("d.mp4")),
+            ("no X display", [data, out("e.mp4")], env_without_display, "DISPLAY", out("e.mp4")),
+        ]
+        for what, arguments, env, words, path in cases:
+            started = time.monotonic()
+            result = run(record, *arguments, env=env, timeout=30)
+            lines = result.stderr.splitlines()
+            checks.check(result.returncode == 2 and len(lines) == 1 and words in result.stderr
+                         and result.stderr.startswith("mirtal-record: ") and result.stdout == "",
+                         f"{what}: status 2 and one line naming {words!r} "
+                         f"(status {result.returncode}: {result.stderr.strip()!r})")
+            # Nothing was drawn: the scene's readers said nothing, and the
+            # refusal came at once.
+            checks.check("numRows" not in result.stderr and time.monotonic() - started < 5,
+                         f"{what}: refused before the scene is read")
+            if path:
+                checks.check(not os.path.exists(path), f"{what}: no output file")
+        with open(existing, "rb") as f:
+            checks.check(f.read() == b"old film", "the existing output is left as it was")
+        checks.check(sorted(os.listdir(work)) == ["bin", "flight.mp4", "old.mp4"],
+                     f"no file was made by the refused runs ({sorted(os.listdir(work))})")
+
+        # -- interrupted: the partial output is removed ---------------------
+        for signal_number, status in ((signal.SIGINT, 130), (signal.SIGTERM, 143)):
+            name = signal.Signals(signal_number).name
+            target = out(f"cut-{name}.webm")
+            process = subprocess.Popen([record, "--size", "320x240", data, target],
+                                       stdout=subprocess.PIPE, stderr=subprocess.PIPE, text=True)
+            # Wait until frames are going to ffmpeg.
+            seen = ""
+            deadline = time.monotonic() + 60
+            while time.monotonic() < deadline and process.poll() is None:
+                if any(n.startswith(".cut-") and "partial" in n for n in os.listdir(work)):
+                    time.sleep(2)
+                    break
+                time.sleep(0.1)
+            process.send_signal(signal_number)
+            try:
+                stdout, seen = process.communicate(timeout=30)
+            except subprocess.TimeoutExpired:
+                process.kill()
+                stdout, seen = process.communicate()
+            checks.check(process.returncode == status,
+                         f"{name}: status {status} ({process.returncode})")
+            checks.check("interrupted" in seen and "removed" in seen,
+                         f"{name}: it says the film was interrupted and removed ({seen.strip()[-200:]!r})")
+            left = [n for n in os.listdir(work) if n.startswith("cut-") or n.startswith(".cut-")]
+            checks.check(left == [], f"{name}: no partial output is left ({left})")
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    checks.finish()
+
+
+if __name__ == "__main__":
+    main()
