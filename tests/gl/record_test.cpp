@@ -126,10 +126,10 @@ TEST(RecordTour, TheMiddleOfEachHoldIsTheProgramsPictureOfThatView)
     // H.264 at -crf 18 in yuv420p, measured over these 20 views: from 29.4
     // dB ("Rio     ", the fine textures of the fields seen from afar, whose
     // colours lose most to the halved chroma) to 36.5 dB; against the next
-    // view's picture at most 18.2 dB. A hold drawn with light 1 left where
-    // the glide put it instead of at the view's own eyePoint scores 16.7 to
-    // 27.6 dB on six of the views. 27 dB lies below the codec's loss with
-    // 2.4 dB to spare and above every wrong picture measured but one.
+    // view's picture at most 18.2 dB. Holds drawn with light 1 left where
+    // the glides put it, not at each view's own eyePoint, drop four views
+    // under 27 dB (16.7, 21.6, 25.1 and 26.6). So 27 dB: 2.4 dB below the
+    // codec's worst loss, and 8.8 dB above any other view.
     constexpr double Bound = 27;
     double lowest = 99;
     for (int i = 0; i < stopCount; ++i) {
