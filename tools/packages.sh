@@ -13,3 +13,5 @@ DEB_PACKAGES=(dpkg-dev lintian)
 # that Wine's display driver loads (libwine only recommends them).
 RELEASE_TEST_PACKAGES=(wine wine64 libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1
                        libxrandr2 libxrender1 libxxf86vm1)
+# mirtal-record's encoder, which its tests run.
+RECORD_TEST_PACKAGES=(ffmpeg)

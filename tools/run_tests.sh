@@ -11,7 +11,8 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
 bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
-    "${DEB_PACKAGES[@]}" "${RELEASE_TEST_PACKAGES[@]}"
+    "${DEB_PACKAGES[@]}" "${RELEASE_TEST_PACKAGES[@]}" \
+    "${RECORD_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
 

@@ -9,7 +9,10 @@
 - unpacked with dpkg-deb -x into a scratch root, the launcher there, run
   from another (empty) folder, opens the window and finds the scene (the 17
   bitmap reader lines); ESC ends it with status 0; it writes nothing;
-- lintian reports no error.
+- lintian reports no error;
+- the film recorder /usr/games/mirtal-record and its manual page (section 1)
+  are in it, ffmpeg is recommended, and the unpacked recorder films a short
+  flight of the packaged scene.
 
 Run under tests/with_xvfb.sh."""
 
@@ -124,6 +127,27 @@ def check_unpacked(checks, deb):
         shutil.rmtree(root, ignore_errors=True)
 
 
+def check_recorder(checks, deb):
+    fields = control_fields(deb)
+    recommends = [d.strip().split()[0] for d in fields.get("Recommends", "").split(",") if d.strip()]
+    checks.check("ffmpeg" in recommends, f"ffmpeg is recommended ({recommends})")
+    listing = run("dpkg-deb", "-c", deb)
+    for name in ("usr/games/mirtal-record", "usr/share/man/man1/mirtal-record.1.gz"):
+        checks.check(f"./{name}" in listing.split(), f"the package holds {name}")
+    root = tempfile.mkdtemp(prefix="mirtal-deb-record-")
+    try:
+        run("dpkg-deb", "-x", deb, root)
+        film = os.path.join(root, "flight.gif")
+        result = subprocess.run([os.path.join(root, "usr/games/mirtal-record"), "--flight", "--size",
+                                 "64x48", "--supersample", "1", os.path.join(root, DATA), film],
+                                capture_output=True, text=True, timeout=120)
+        checks.check(result.returncode == 0 and os.path.exists(film) and os.path.getsize(film) > 0,
+                     f"the unpacked recorder films the packaged scene (status {result.returncode}: "
+                     f"{result.stderr.strip()[-200:]})")
+    finally:
+        shutil.rmtree(root, ignore_errors=True)
+
+
 def check_lintian(checks, deb):
     result = subprocess.run(["lintian", "--fail-on", "error", deb],
                             capture_output=True, text=True, timeout=600)
@@ -139,6 +163,7 @@ def main():
     check_control(checks, args.deb)
     check_contents(checks, args.deb)
     check_unpacked(checks, args.deb)
+    check_recorder(checks, args.deb)
     check_lintian(checks, args.deb)
     checks.finish()
 
