@@ -153,25 +153,33 @@ void reduceFrame(const std::vector<std::uint8_t>& drawn, int width, int height, 
                  std::vector<std::uint8_t>& frame)
 {
     frame.resize(std::size_t(width) * std::size_t(height) * 3);
-    const std::size_t drawnRow = std::size_t(width) * std::size_t(k) * 3;
+    const std::size_t drawnRowBytes = std::size_t(width) * std::size_t(k) * 3;
     const unsigned area = unsigned(k * k);
+    // The K drawn rows of one film row summed byte by byte first (a loop the
+    // compiler vectorises), then K neighbouring pixels of the sum.
+    std::vector<unsigned> rowSum(drawnRowBytes);
     for (int y = 0; y < height; ++y) {
         // The drawn rows are bottom-up; the film's top row is drawn last.
-        const std::size_t firstDrawnRow = std::size_t(height - 1 - y) * std::size_t(k);
+        const std::uint8_t* in = &drawn[std::size_t(height - 1 - y) * std::size_t(k) * drawnRowBytes];
+        for (std::size_t i = 0; i < drawnRowBytes; ++i)
+            rowSum[i] = in[i];
+        for (int dy = 1; dy < k; ++dy) {
+            in += drawnRowBytes;
+            for (std::size_t i = 0; i < drawnRowBytes; ++i)
+                rowSum[i] += in[i];
+        }
         std::uint8_t* out = &frame[std::size_t(y) * std::size_t(width) * 3];
-        for (int x = 0; x < width; ++x) {
-            unsigned sum[3] = {0, 0, 0};
-            for (int dy = 0; dy < k; ++dy) {
-                const std::uint8_t* in = &drawn[(firstDrawnRow + std::size_t(dy)) * drawnRow +
-                                                std::size_t(x) * std::size_t(k) * 3];
-                for (int dx = 0; dx < k; ++dx, in += 3) {
-                    sum[0] += in[0];
-                    sum[1] += in[1];
-                    sum[2] += in[2];
-                }
+        const unsigned* sum = rowSum.data();
+        for (int x = 0; x < width; ++x, out += 3) {
+            unsigned r = 0, g = 0, b = 0;
+            for (int dx = 0; dx < k; ++dx, sum += 3) {
+                r += sum[0];
+                g += sum[1];
+                b += sum[2];
             }
-            for (int c = 0; c < 3; ++c)
-                out[std::size_t(x) * 3 + std::size_t(c)] = std::uint8_t((sum[c] + area / 2) / area);
+            out[0] = std::uint8_t((r + area / 2) / area);
+            out[1] = std::uint8_t((g + area / 2) / area);
+            out[2] = std::uint8_t((b + area / 2) / area);
         }
     }
 }
