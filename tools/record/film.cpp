@@ -152,6 +152,8 @@ int recordFilm(const Settings& settings, const std::string& ffmpeg, const std::s
         for (int i = 0; i < frameCount && !interruption; ++i) {
             const FilmFrame& planned = plan.frames[std::size_t(i)];
             Clock::time_point t = Clock::now();
+            if (planned.kind == FilmFrame::Flight && i == 0)
+                source.openWithFlight();
             if (planned.kind == FilmFrame::Flight)
                 source.drawFlightFrame();
             else

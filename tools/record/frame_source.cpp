@@ -138,6 +138,8 @@ void FrameSource::drawTourFrame(const std::vector<TourStop>& stops, const FilmFr
     displayScene();
 }
 
+void FrameSource::openWithFlight() { stepSun(); }
+
 void FrameSource::drawFlightFrame() { displayFlight(); }
 
 void FrameSource::finish() { glFinish(); }

@@ -152,6 +152,10 @@ public:
     // camera placed (by the program's own preset view on a hold), then the
     // normal-mode frame, displayScene.
     void drawTourFrame(const std::vector<TourStop>& stops, const FilmFrame& frame);
+    // Before a film that opens with the flight: the program draws no flight
+    // frame before its normal mode's idle callback has moved the sun once
+    // from where it starts (the scene's origin) onto its path in the sky.
+    void openWithFlight();
     // A flight frame: the flight mode's frame, displayFlight, which steps the
     // path; the sun stands still, as in the program's flight mode.
     void drawFlightFrame();
