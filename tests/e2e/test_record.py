@@ -5,6 +5,8 @@ anything is drawn, with one line, status 2 and no output file; an
 interrupted recording leaves no file behind and says so in its status."""
 
 import os
+import pty
+import re
 import shutil
 import signal
 import subprocess
@@ -105,7 +107,45 @@ def main():
             lines = [line for line in result.stderr.splitlines() if "% (" in line]
             checks.check(len(lines) == 10 and lines[-1].startswith("mirtal-record: film 100%"),
                          f"off a terminal, progress is a line at every tenth ({len(lines)} lines)")
-        checks.check(sorted(os.listdir(work)) == ["flight.mp4"], "no scratch file is left beside it")
+        # The other two formats, small: VP9 in WebM, and a GIF (two passes:
+        # its palette, then the film) of the same frames.
+        for extension, codec in (("webm", "vp9"), ("gif", "gif")):
+            small = os.path.join(work, f"flight.{extension}")
+            result = run(record, "--flight", "--size", "96x54", "--supersample", "1", data, small)
+            info = probe(small) if result.returncode == 0 else {}
+            checks.check((info.get("codec_name"), info.get("width"), info.get("height"),
+                          info.get("nb_read_frames"))
+                         == (codec, "96", "54", str(flight_frame_count())),
+                         f".{extension}: {codec}, 96 x 54, every frame of the flight ({info}, "
+                         f"status {result.returncode})")
+        checks.check(sorted(os.listdir(work)) == ["flight.gif", "flight.mp4", "flight.webm"],
+                     "no scratch file is left beside them (the GIF's palette neither)")
+        for extension in ("webm", "gif"):
+            os.remove(os.path.join(work, f"flight.{extension}"))
+
+        # On a terminal, progress is a bar redrawn in place.
+        controller, terminal = pty.openpty()
+        process = subprocess.Popen([record, "--flight", "--size", "64x48", "--supersample", "1", data,
+                                    os.path.join(work, "bar.mp4")],
+                                   stdout=subprocess.PIPE, stderr=terminal)
+        os.close(terminal)
+        shown = b""
+        while True:
+            try:
+                chunk = os.read(controller, 65536)
+            except OSError:
+                break
+            if not chunk:
+                break
+            shown += chunk
+        process.wait(timeout=60)
+        os.close(controller)
+        bars = re.findall(rb"\r\[[#.]+\] +(\d+)/(\d+) frames +(\d+)% +[-:0-9]+ left", shown)
+        checks.check(process.returncode == 0 and len(bars) >= 2
+                     and bars[-1] == (b"222", b"222", b"100"),
+                     f"on a terminal, a bar of frames, percent and time left ({len(bars)} bars, last "
+                     f"{bars[-1] if bars else None})")
+        os.remove(os.path.join(work, "bar.mp4"))
 
         # -- bad input: one line, status 2, nothing drawn, no output ---------
         no_ffmpeg = os.path.join(work, "bin")
