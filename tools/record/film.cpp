@@ -130,6 +130,14 @@ int recordFilm(const Settings& settings, const std::string& ffmpeg, const std::s
             unlink(palette.c_str());
     };
 
+    auto interrupted = [&] {
+        removeScratch();
+        std::fprintf(stderr, "mirtal-record: interrupted by %s; the partial film was removed and %s "
+                             "was not written\n",
+                     interruption == SIGINT ? "SIGINT" : "SIGTERM", output.c_str());
+        return 128 + interruption;
+    };
+
     const bool terminal = isatty(STDERR_FILENO) != 0;
     const int frameCount = int(plan.frames.size());
     const int passes = settings.format == Format::Gif ? 2 : 1;
@@ -175,11 +183,7 @@ int recordFilm(const Settings& settings, const std::string& ffmpeg, const std::s
         if (interruption) {
             encoder.abort();
             progress.finish();
-            removeScratch();
-            std::fprintf(stderr, "mirtal-record: interrupted by %s; the partial film was removed and %s "
-                                 "was not written\n",
-                         interruption == SIGINT ? "SIGINT" : "SIGTERM", output.c_str());
-            return 128 + interruption;
+            return interrupted();
         }
         if (!stopped)
             progress.finish();
@@ -193,6 +197,9 @@ int recordFilm(const Settings& settings, const std::string& ffmpeg, const std::s
         encoderWait += encoder.waitSeconds();
         encoderWrite += encoder.writeSeconds();
     }
+    // A signal while ffmpeg was closing the film still stops the run.
+    if (interruption)
+        return interrupted();
     if (std::rename(partial.c_str(), output.c_str()) != 0) {
         std::fprintf(stderr, "mirtal-record: cannot name the film %s: %s\n", output.c_str(),
                      std::strerror(errno));

@@ -14,6 +14,8 @@
 #include <GL/gl.h>
 #include <GL/glext.h>
 
+#include <cstring>
+
 namespace record {
 
 namespace {
@@ -156,6 +158,13 @@ void reduceFrame(const std::vector<std::uint8_t>& drawn, int width, int height, 
 {
     frame.resize(std::size_t(width) * std::size_t(height) * 3);
     const std::size_t drawnRowBytes = std::size_t(width) * std::size_t(k) * 3;
+    if (k == 1) {
+        // Nothing to average: the rows turned only.
+        for (int y = 0; y < height; ++y)
+            std::memcpy(&frame[std::size_t(y) * drawnRowBytes],
+                        &drawn[std::size_t(height - 1 - y) * drawnRowBytes], drawnRowBytes);
+        return;
+    }
     const unsigned area = unsigned(k * k);
     // The K drawn rows of one film row summed byte by byte first (a loop the
     // compiler vectorises), then K neighbouring pixels of the sum.

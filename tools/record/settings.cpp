@@ -221,7 +221,7 @@ std::string checkBeforeDrawing(const Settings& settings, const char* path, const
     const std::string scene = checkScene(settings.scene);
     if (!scene.empty())
         return fail(scene);
-    Format format;
+    Format format = Format::Mp4;
     if (!formatOfName(settings.output, format))
         return fail("cannot tell the format of " + settings.output +
                     " from its extension; name the output .mp4, .webm or .gif");
