@@ -4,8 +4,8 @@ BUILD_PACKAGES=(build-essential cmake freeglut3-dev libglu1-mesa-dev libgl1-mesa
 TEST_PACKAGES=(libgtest-dev python3 xvfb xauth x11-utils x11-apps xdotool
                clang libclang-rt-14-dev)
 # The Windows build (tools/build_windows.sh): MinGW-w64's 64-bit compilers, and
-# dpkg-source to unpack Debian's freeglut source package.
-WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix dpkg-dev)
+# dpkg-source to unpack Debian's freeglut source package; python3 writes the zip.
+WINDOWS_PACKAGES=(g++-mingw-w64-x86-64-posix dpkg-dev python3)
 # The Debian package (tools/package.sh): dpkg-shlibdeps and dpkg-buildflags,
 # and lintian to check it.
 DEB_PACKAGES=(dpkg-dev lintian)
