@@ -8,6 +8,10 @@
 #   artefacts will then not be those of the commit.
 # Checked once, however many of the scripts run in turn.
 if [ -z "${MIRTAL_RELEASE_ENV:-}" ]; then
+    if [ -n "$(git status --porcelain 2> /dev/null)" ]; then
+        echo "$(basename "$0"): warning: the tree has uncommitted changes: the artefacts" \
+             "will not match the commit $(git rev-parse --short HEAD)" >&2
+    fi
     if [ -z "${SOURCE_DATE_EPOCH+set}" ]; then
         if ! SOURCE_DATE_EPOCH=$(git log -1 --format=%ct 2> /dev/null); then
             echo "$(basename "$0"): not a git checkout: set SOURCE_DATE_EPOCH to the time" \
@@ -19,10 +23,6 @@ if [ -z "${MIRTAL_RELEASE_ENV:-}" ]; then
         echo "$(basename "$0"): SOURCE_DATE_EPOCH must be a whole number of seconds since" \
              "1970 (as 'git log -1 --format=%ct' gives), not '$SOURCE_DATE_EPOCH'" >&2
         exit 2
-    fi
-    if [ -n "$(git status --porcelain 2> /dev/null)" ]; then
-        echo "$(basename "$0"): warning: the tree has uncommitted changes: the artefacts" \
-             "will not match the commit $(git rev-parse --short HEAD)" >&2
     fi
     export SOURCE_DATE_EPOCH
     export MIRTAL_RELEASE_ENV=checked
