@@ -2,8 +2,15 @@
 there under Wine on the same Xvfb and Mesa as the Linux build:
 
 - mirtal.exe imports no DLL but Windows' own (its runtimes are linked in);
-- the zip holds mirtal.exe, the 17 bitmaps, the two scene files, the four
-  raw images and the two read-me texts, all at its top level;
+- its resource table (read from the PE file) holds an icon group of the
+  house at 16, 32, 48, 64, 128 and 256 pixels, each image there, and
+  version information: product name Mirtal, a file description, and the
+  version of the zip's name in both the fixed and the text fields;
+- the zip unpacks into one folder, mirtal-<version>/, which holds
+  mirtal.exe, the 17 bitmaps, the two scene files, the four raw images, the
+  two read-me texts and LICENSE.txt (the project's LICENSE with Windows
+  line ends); its entries come in byte order of their names, all with one
+  date and with modes 0755 (the folder, mirtal.exe) and 0644 (the rest);
 - the exe opens the window "Mirtal" of 640 x 480 and prints the 17 bitmap
   reader lines of the default scene, the same as the Linux build (with
   Windows line ends);
@@ -18,7 +25,9 @@ made here on first use."""
 import argparse
 import filecmp
 import os
+import re
 import shutil
+import struct
 import subprocess
 import sys
 import tempfile
@@ -39,6 +48,9 @@ BITMAP_COUNT, SCENE_FILES, RAW_IMAGES = 17, ("data_textura.geo", "data_terreno.g
 WINDOWS_DLLS = {"kernel32.dll", "msvcrt.dll", "user32.dll", "gdi32.dll", "advapi32.dll",
                 "opengl32.dll", "glu32.dll", "winmm.dll"}
 WINE_START_TIMEOUT = 60  # seconds: Wine's own start-up comes first
+LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "LICENSE")
+ICON_SIZES = (16, 32, 48, 64, 128, 256)
+RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
 
 
 def parse_args():
@@ -56,14 +68,135 @@ def imported_dlls(exe):
             for line in dump.splitlines() if "DLL Name:" in line}
 
 
-def check_files(checks, args, unpacked):
-    dlls = imported_dlls(os.path.join(unpacked, "mirtal.exe"))
+def pe_resources(path):
+    """The exe's resources, {type: {id: bytes}} (each in its first
+    language), read through the PE file's resource table."""
+    with open(path, "rb") as f:
+        image = f.read()
+    pe = struct.unpack_from("<I", image, 0x3C)[0]
+    if image[pe:pe + 4] != b"PE\0\0":
+        raise ValueError(f"{path} is not a PE file")
+    section_count, optional_size = struct.unpack_from("<H12xH", image, pe + 6)
+    optional = pe + 24
+    pe32_plus = struct.unpack_from("<H", image, optional)[0] == 0x20B
+    directories = optional + (112 if pe32_plus else 96)
+    table_rva = struct.unpack_from("<I", image, directories + 2 * 8)[0]  # the resource table
+    sections = [struct.unpack_from("<8xIIII", image, optional + optional_size + 40 * i)
+                for i in range(section_count)]
+
+    def offset(rva):
+        for virtual_size, address, raw_size, raw in sections:
+            if address <= rva < address + max(virtual_size, raw_size):
+                return raw + rva - address
+        raise ValueError(f"{path}: address {rva:#x} lies in no section")
+
+    table = offset(table_rva)
+
+    def entries(directory):
+        named, numbered = struct.unpack_from("<12xHH", image, table + directory)
+        for i in range(named + numbered):
+            name, target = struct.unpack_from("<II", image, table + directory + 16 + 8 * i)
+            yield name, target
+
+    resources = {}
+    for kind, kind_dir in entries(0):
+        for name, name_dir in entries(kind_dir & 0x7FFFFFFF):
+            _, data = next(entries(name_dir & 0x7FFFFFFF))
+            rva, size = struct.unpack_from("<II", image, table + data)
+            resources.setdefault(kind, {})[name] = image[offset(rva):offset(rva) + size]
+    return resources
+
+
+def version_info(block):
+    """The fixed file version (major, minor, patch, build) and the text
+    fields of a VS_VERSIONINFO resource."""
+    def node(at):
+        length, value_length, text = struct.unpack_from("<HHH", block, at)
+        end = at + 6
+        while block[end:end + 2] != b"\0\0":
+            end += 2
+        key = block[at + 6:end].decode("utf-16-le")
+        value_at = (end + 2 + 3) & ~3
+        value = block[value_at:value_at + value_length * (2 if text else 1)]
+        children, child = [], (value_at + len(value) + 3) & ~3
+        while child < at + length:
+            children.append(node(child))
+            child = (child + children[-1][3] + 3) & ~3
+        return key, value, children, length
+
+    key, fixed, children, _ = node(0)
+    signature, _, ms, ls = struct.unpack_from("<IIII", fixed)
+    version = (ms >> 16, ms & 0xFFFF, ls >> 16, ls & 0xFFFF) if signature == 0xFEEF04BD else None
+    texts = {}
+    for name, _, tables, _ in children:
+        if name == "StringFileInfo":
+            for _, _, strings, _ in tables:
+                for field, value, _, _ in strings:
+                    texts[field] = value.decode("utf-16-le").rstrip("\0")
+    return key, version, texts
+
+
+def check_resources(checks, exe, version):
+    resources = pe_resources(exe)
+    groups = resources.get(RT_GROUP_ICON, {})
+    checks.check(len(groups) == 1, f"mirtal.exe holds one icon group (got {len(groups)})")
+    sizes, images_match = [], bool(groups)
+    for group in groups.values():
+        count = struct.unpack_from("<4xH", group)[0]
+        for i in range(count):
+            width, height, bits, size, icon_id = struct.unpack_from("<BB4xHIH", group, 6 + 14 * i)
+            side = width or 256  # 256 is written 0
+            sizes.append(side)
+            image = resources.get(RT_ICON, {}).get(icon_id, b"")
+            # Each image: a 32-bit bitmap whose height counts its mask too,
+            # or a PNG, of the size the group names.
+            if image[:4] == b"\x89PNG":
+                got = struct.unpack(">II", image[16:24])
+            elif len(image) >= 16:
+                got = struct.unpack_from("<ii", image, 4)
+                got = (got[0], got[1] // 2)
+            else:
+                got = None
+            images_match &= got == (side, side) and len(image) == size and (height or 256) == side
+    checks.check(sorted(sizes) == list(ICON_SIZES) and images_match,
+                 f"its icon: images of {ICON_SIZES} pixels, each present at its size (got {sizes})")
+
+    blocks = list(resources.get(RT_VERSION, {}).values())
+    key, fixed, texts = version_info(blocks[0]) if blocks else (None, None, {})
+    print(f"version information: {fixed} {texts}")
+    expected = tuple(int(n) for n in version.split(".")) + (0,)
+    checks.check(key == "VS_VERSION_INFO" and fixed == expected,
+                 f"its version information, version {expected} (got {key} {fixed})")
+    checks.check(texts.get("ProductName") == "Mirtal" and texts.get("FileDescription")
+                 and texts.get("FileVersion") == version and texts.get("ProductVersion") == version,
+                 f"product name Mirtal, a file description, file and product version {version}")
+
+
+def check_zip_entries(checks, zip_path, version):
+    top = f"mirtal-{version}/"
+    with zipfile.ZipFile(zip_path) as archive:
+        infos = archive.infolist()
+    names = [i.filename for i in infos]
+    checks.check(names and names[0] == top and all(n.startswith(top) for n in names)
+                 and not any("/" in n[len(top):].rstrip("/") for n in names),
+                 f"the zip unpacks into one folder, {top}, with no folder in it")
+    checks.check(names == sorted(names, key=str.encode), "its entries come in byte order of names")
+    modes = {i.filename[len(top):]: i.external_attr >> 16 & 0o7777 for i in infos}
+    expected = {name: 0o755 if name in ("", "mirtal.exe") else 0o644 for name in modes}
+    checks.check(len({i.date_time for i in infos}) == 1 and modes == expected,
+                 f"one date for all, modes 0755 for the folder and mirtal.exe, 0644 for the rest "
+                 f"({ {n: oct(m) for n, m in modes.items() if m != expected[n]} })")
+
+
+def check_files(checks, args, unpacked, version):
+    exe = os.path.join(unpacked, "mirtal.exe")
+    dlls = imported_dlls(exe)
     checks.check(dlls and dlls <= WINDOWS_DLLS,
                  f"mirtal.exe imports only Windows' own DLLs (also: {sorted(dlls - WINDOWS_DLLS)})")
+    check_resources(checks, exe, version)
+    check_zip_entries(checks, args.zip, version)
 
-    with zipfile.ZipFile(args.zip) as archive:
-        names = archive.namelist()
-    checks.check(all("/" not in name for name in names), "the zip holds no folders")
+    names = os.listdir(unpacked)
     bitmaps = [n for n in names if n.endswith(".bmp")]
     raws = [n for n in names if n.endswith(".raw")]
     checks.check(len(bitmaps) == BITMAP_COUNT and len(raws) == RAW_IMAGES
@@ -76,8 +209,12 @@ def check_files(checks, args, unpacked):
                      for n in scene),
                  "the zip's scene files are the default scene's, byte for byte")
     others = set(names) - set(scene)
-    checks.check(others == {"mirtal.exe", "LEIA-ME.txt", "README.txt"},
-                 f"beside them: mirtal.exe and the two read-me texts ({sorted(others)})")
+    checks.check(others == {"mirtal.exe", "LEIA-ME.txt", "README.txt", "LICENSE.txt"},
+                 f"beside them: mirtal.exe, the two read-me texts and the licence ({sorted(others)})")
+    with open(LICENSE, "rb") as f:
+        licence = f.read().replace(b"\n", b"\r\n")
+    with open(os.path.join(unpacked, "LICENSE.txt"), "rb") as f:
+        checks.check(f.read() == licence, "LICENSE.txt is the project's LICENSE, Windows line ends")
 
 
 def start_wine():
@@ -201,11 +338,13 @@ def main():
     checks = Checks("wine")
     os.environ["WINEPREFIX"] = os.path.abspath(args.wineprefix)
     os.environ["WINEDEBUG"] = "-all"
-    unpacked = tempfile.mkdtemp(prefix="mirtal-zip-")
+    version = re.match(r"mirtal-(.+)-windows-x86_64\.zip$", os.path.basename(args.zip)).group(1)
+    scratch = tempfile.mkdtemp(prefix="mirtal-zip-")
+    unpacked = os.path.join(scratch, f"mirtal-{version}")
     try:
         with zipfile.ZipFile(args.zip) as archive:
-            archive.extractall(unpacked)
-        check_files(checks, args, unpacked)
+            archive.extractall(scratch)
+        check_files(checks, args, unpacked, version)
         start_wine()
         linux_f3, linux_output = linux_reference(args)
         check_run(checks, unpacked, linux_f3, linux_output)
@@ -214,7 +353,7 @@ def main():
     finally:
         # The prefix's server and its helper processes end with it.
         subprocess.run(["wineserver", "--kill"], capture_output=True, timeout=60)
-        shutil.rmtree(unpacked, ignore_errors=True)
+        shutil.rmtree(scratch, ignore_errors=True)
     checks.finish()
 
 
