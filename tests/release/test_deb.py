@@ -123,30 +123,30 @@ def check_contents(checks, deb, data_deb):
                  f"beside them only its copyright file and changelog ({others})")
 
 
-def check_copyright(checks, path):
+def check_copyright(checks, path, label):
     """Debian's machine-readable format: a header paragraph, a Files
     paragraph for everything under the Expat licence, and the licence's
     text in a paragraph of its own, the same as the project's LICENSE."""
     with open(path) as f:
         paragraphs = [p.splitlines() for p in f.read().split("\n\n") if p.strip()]
-    checks.check(paragraphs[0][0] == COPYRIGHT_FORMAT, f"{path}: the format's header line")
+    checks.check(paragraphs[0][0] == COPYRIGHT_FORMAT, f"{label}: the format's header line")
     fields = [dict(re.match(r"([A-Za-z-]+):\s*(.*)", l).groups() for l in p if not l.startswith(" "))
               for p in paragraphs]
     checks.check(any(f.get("Files") == "*" and f.get("License") == "Expat" for f in fields),
-                 f"{path}: every file under the Expat licence")
+                 f"{label}: every file under the Expat licence")
     texts = [p[1:] for p in paragraphs if p[0] == "License: Expat"]
     # A field's text lines start with a space; "." stands for an empty line.
     text = "\n".join("" if l == " ." else l[1:] for l in texts[0]) if texts else ""
     with open(LICENSE) as f:
         licence = f.read().split("\n\n", 1)[1].strip()
-    checks.check(text == licence, f"{path}: the Expat text, as the project's LICENSE has it")
+    checks.check(text == licence, f"{label}: the Expat text, as the project's LICENSE has it")
 
 
-def check_changelog(checks, path, version):
+def check_changelog(checks, path, label, version):
     with gzip.open(path, "rt") as f:
         head = f.readline()
     checks.check(head.startswith(f"mirtal ({version}) "),
-                 f"{path}: the latest entry is version {version} ({head.strip()})")
+                 f"{label}: the latest entry is version {version} ({head.strip()})")
 
 
 def check_unpacked_files(checks, root, version):
@@ -160,9 +160,9 @@ def check_unpacked_files(checks, root, version):
     checks.check("Exec=mirtal" in entry and "Icon=mirtal" in entry,
                  "the desktop entry starts the launcher and names the icon")
     for package in ("mirtal", "mirtal-data"):
-        copyright_file, changelog = (os.path.join(root, f) for f in doc_files(package))
-        check_copyright(checks, copyright_file)
-        check_changelog(checks, changelog, version)
+        copyright_file, changelog = doc_files(package)
+        check_copyright(checks, os.path.join(root, copyright_file), copyright_file)
+        check_changelog(checks, os.path.join(root, changelog), changelog, version)
 
 
 def tree(root):
