@@ -10,7 +10,10 @@
   page, and no scene file; mirtal-data holds the default scene's 23 files
   under /usr/share/games/mirtal and nothing else but its documentation;
   each has its own copyright file and changelog;
-- unpacked: each icon is a PNG of its folder's size; the copyright file is
+- unpacked: each icon is a PNG of its folder's size, and all show one
+  drawing (each, reduced to 16 x 16, within ICON_LIKENESS of the 256 one
+  reduced; the one drawn a sixteenth of its width aside is 16 off); the
+  copyright file is
   in Debian's machine-readable format and its Expat licence is the text of
   the project's LICENSE; the changelog's latest entry is the package's
   version;
@@ -25,6 +28,7 @@ Run under tests/with_xvfb.sh."""
 
 import argparse
 import gzip
+import zlib
 import os
 import re
 import shutil
@@ -34,7 +38,7 @@ import sys
 import tempfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from mirtal_e2e import Checks, Mirtal, run, wait_for_first_frame  # noqa: E402
+from mirtal_e2e import Checks, Mirtal, Picture, run, wait_for_first_frame  # noqa: E402
 
 LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "LICENSE")
 DATA = "usr/share/games/mirtal"
@@ -53,6 +57,11 @@ def doc_files(package):
 # Runtime packages of the libraries the program links, as Debian 12 names them.
 DEPENDS = ["libglut3.12", "libglu1-mesa", "libgl1"]
 SCENE_COUNTS = {".bmp": 17, ".raw": 4, ".geo": 2}
+# Mean channel difference (0 to 255) allowed between two sizes of the icon,
+# both reduced to 16 x 16: the small sizes average fewer texels a pixel
+# (7.7 for 16 px, 0.3 for 128 px), while the same drawing moved by a
+# sixteenth of its width differs by 16.5.
+ICON_LIKENESS = 10
 COPYRIGHT_FORMAT = "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/"
 # Informational lintian tags that stay, with why the packages cannot lose
 # them. None today.
@@ -149,12 +158,41 @@ def check_changelog(checks, path, label, version):
                  f"{label}: the latest entry is version {version} ({head.strip()})")
 
 
+def read_png(path):
+    """An 8-bit RGB PNG without interlace or row filters, as the icon
+    painter writes them; None for anything else."""
+    with open(path, "rb") as f:
+        data = f.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n":
+        return None
+    chunks, at = {}, 8
+    while at + 8 <= len(data):
+        length, kind = struct.unpack_from(">I4s", data, at)
+        chunks[kind] = chunks.get(kind, b"") + data[at + 8:at + 8 + length]
+        at += 12 + length
+    width, height, depth, colour, _, _, interlace = struct.unpack(">IIBBBBB", chunks[b"IHDR"])
+    raw = zlib.decompress(chunks.get(b"IDAT", b""))
+    stride = 3 * width + 1
+    if (depth, colour, interlace) != (8, 2, 0) or len(raw) != stride * height or any(
+            raw[y * stride] for y in range(height)):
+        return None
+    return Picture(width, height, [[tuple(raw[y * stride + 1 + 3 * x:y * stride + 4 + 3 * x])
+                                    for x in range(width)] for y in range(height)])
+
+
 def check_unpacked_files(checks, root, version):
+    pictures = {}
     for icon, size in zip(ICONS, ICON_SIZES):
-        with open(os.path.join(root, icon), "rb") as f:
-            head = f.read(24)
-        got = struct.unpack(">II", head[16:24]) if head[:8] == b"\x89PNG\r\n\x1a\n" else None
+        picture = read_png(os.path.join(root, icon))
+        got = (picture.width, picture.height) if picture else None
         checks.check(got == (size, size), f"{icon} is a {size} x {size} PNG (got {got})")
+        if got == (size, size):
+            pictures[size] = picture.reduced(16)
+    unlike = {size: round(p.mean_difference(pictures[256]), 2)
+              for size, p in pictures.items() if 256 in pictures}
+    checks.check(len(unlike) == len(ICON_SIZES) and max(unlike.values()) <= ICON_LIKENESS,
+                 f"the icons show one drawing at every size (mean difference from the "
+                 f"256 px one at 16 x 16: {unlike})")
     with open(os.path.join(root, DESKTOP)) as f:
         entry = f.read().splitlines()
     checks.check("Exec=mirtal" in entry and "Icon=mirtal" in entry,

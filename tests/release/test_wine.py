@@ -3,7 +3,8 @@ there under Wine on the same Xvfb and Mesa as the Linux build:
 
 - mirtal.exe imports no DLL but Windows' own (its runtimes are linked in);
 - its resource table (read from the PE file) holds an icon group of the
-  house at 16, 32, 48, 64, 128 and 256 pixels, each image there, and
+  house at 16, 32, 48, 64, 128 and 256 pixels, each image there and all
+  of one drawing (as test_deb.py checks the Linux icons), and
   version information: product name Mirtal, a file description, and the
   version of the zip's name in both the fixed and the text fields;
 - the zip unpacks into one folder, mirtal-<version>/, which holds
@@ -36,7 +37,7 @@ import zipfile
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
 import mirtal_e2e  # noqa: E402
-from mirtal_e2e import (OTHER_VIEW, SAME_VIEW, Checks, Mirtal, choose_menu_path,  # noqa: E402
+from mirtal_e2e import (OTHER_VIEW, SAME_VIEW, Checks, Mirtal, Picture, choose_menu_path,  # noqa: E402
                         move_pointer, picture_unlike, run, share_unlike, try_screenshot,
                         view_picture, wait_for_first_frame, window_geometry)
 
@@ -51,6 +52,9 @@ WINE_START_TIMEOUT = 60  # seconds: Wine's own start-up comes first
 LICENSE = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "..", "LICENSE")
 ICON_SIZES = (16, 32, 48, 64, 128, 256)
 RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
+# As for the Linux icons (tests/release/test_deb.py): every size, reduced
+# to 16 x 16, within this mean channel difference of the 256 px one.
+ICON_LIKENESS = 10
 
 
 def parse_args():
@@ -81,6 +85,8 @@ def pe_resources(path):
     pe32_plus = struct.unpack_from("<H", image, optional)[0] == 0x20B
     directories = optional + (112 if pe32_plus else 96)
     table_rva = struct.unpack_from("<I", image, directories + 2 * 8)[0]  # the resource table
+    if table_rva == 0:
+        return {}
     sections = [struct.unpack_from("<8xIIII", image, optional + optional_size + 40 * i)
                 for i in range(section_count)]
 
@@ -105,6 +111,20 @@ def pe_resources(path):
             rva, size = struct.unpack_from("<II", image, table + data)
             resources.setdefault(kind, {})[name] = image[offset(rva):offset(rva) + size]
     return resources
+
+
+def read_icon_image(image):
+    """An icon image that is a 32-bit uncompressed bitmap (its height counts
+    the mask's rows too), as a picture; None for anything else."""
+    if len(image) < 40:
+        return None
+    _, width, height, _, bits, compression = struct.unpack_from("<IiiHHI", image)
+    height //= 2
+    if bits != 32 or compression != 0 or width <= 0 or len(image) < 40 + 4 * width * height:
+        return None
+    rows = [[tuple(image[40 + 4 * (y * width + x) + c] for c in (2, 1, 0)) for x in range(width)]
+            for y in range(height)]
+    return Picture(width, height, rows[::-1])  # rows bottom up
 
 
 def version_info(block):
@@ -140,7 +160,7 @@ def check_resources(checks, exe, version):
     resources = pe_resources(exe)
     groups = resources.get(RT_GROUP_ICON, {})
     checks.check(len(groups) == 1, f"mirtal.exe holds one icon group (got {len(groups)})")
-    sizes, images_match = [], bool(groups)
+    sizes, images_match, pictures = [], bool(groups), {}
     for group in groups.values():
         count = struct.unpack_from("<4xH", group)[0]
         for i in range(count):
@@ -150,16 +170,18 @@ def check_resources(checks, exe, version):
             image = resources.get(RT_ICON, {}).get(icon_id, b"")
             # Each image: a 32-bit bitmap whose height counts its mask too,
             # or a PNG, of the size the group names.
-            if image[:4] == b"\x89PNG":
-                got = struct.unpack(">II", image[16:24])
-            elif len(image) >= 16:
-                got = struct.unpack_from("<ii", image, 4)
-                got = (got[0], got[1] // 2)
-            else:
-                got = None
+            picture = read_icon_image(image)
+            got = (picture.width, picture.height) if picture else None
             images_match &= got == (side, side) and len(image) == size and (height or 256) == side
+            if got == (side, side):
+                pictures[side] = picture.reduced(16)
     checks.check(sorted(sizes) == list(ICON_SIZES) and images_match,
-                 f"its icon: images of {ICON_SIZES} pixels, each present at its size (got {sizes})")
+                 f"its icon: 32-bit images of {ICON_SIZES} pixels, each at its size (got {sizes})")
+    unlike = {side: round(p.mean_difference(pictures[256]), 2)
+              for side, p in pictures.items() if 256 in pictures}
+    checks.check(len(unlike) == len(ICON_SIZES) and max(unlike.values()) <= ICON_LIKENESS,
+                 f"its icons show one drawing at every size (mean difference from the 256 px "
+                 f"one at 16 x 16: {unlike})")
 
     blocks = list(resources.get(RT_VERSION, {}).values())
     key, fixed, texts = version_info(blocks[0]) if blocks else (None, None, {})
