@@ -116,7 +116,7 @@ def check_contents(checks, deb, data_deb):
     checks.check(not missing, f"mirtal holds its files (missing: {missing})")
     checks.check(all(modes.get(f) == "-rwxr-xr-x" for f in (PROGRAM, LAUNCHER)),
                  "the program and the launcher are executable")
-    scene_there = [f for f in modes if f.startswith(DATA)]
+    scene_there = [f for f in modes if f.startswith(DATA + "/") and f.endswith(tuple(SCENE_COUNTS))]
     checks.check(not scene_there, f"mirtal holds no scene file ({scene_there})")
 
     data_modes = listing(data_deb)
