@@ -4,7 +4,8 @@
 # writes dist/mirtal-<version>-windows-x86_64.zip: mirtal.exe, the default
 # scene's files and the read-me texts, all at the top level.
 #   tools/build_windows.sh
-# Everything is built in build-windows/ (the program: build-windows/mirtal.exe).
+# Everything is built in build-windows/ (the program: build-windows/mirtal.exe;
+# for mirtal-import --windows-zip: build-windows/walk-through/).
 # The freeglut build is kept there, so that later runs only rebuild Mirtal.
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -53,6 +54,15 @@ cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Rele
       -DFreeGLUT_DIR="$freeglut_config" -DMIRTAL_TESTS=OFF -DMIRTAL_WERROR=ON > /dev/null
 cmake --build "$out" -j"$jobs" --target mirtal
 (cd "$out" && cpack -G ZIP > /dev/null)
+
+# What mirtal-import --windows-zip puts beside an imported scene, found there
+# by the importer of a source tree: the program, stripped as in the zip
+# above, and the read-me texts (tools/package.sh puts them in the .deb).
+kit=$out/walk-through
+mkdir -p "$kit"
+x86_64-w64-mingw32-strip -o "$kit/mirtal.exe" "$out/mirtal.exe"
+cp "$out/packaging/LEIA-ME.txt" "$out/packaging/README.txt" "$kit/"
+
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 mkdir -p dist
 cp "$out/mirtal-$version-windows-x86_64.zip" dist/
