@@ -19,3 +19,8 @@ DEB_PACKAGES=(dpkg-dev lintian)
 # that Wine's display driver loads (libwine only recommends them).
 RELEASE_TEST_PACKAGES=(wine wine64 libxcomposite1 libxcursor1 libxfixes3 libxi6 libxinerama1
                        libxrandr2 libxrender1 libxxf86vm1)
+# mirtal-import --windows-zip writes its zip with libzip; the launcher's tests
+# open a model of assimp-testmodels, and desktop-file-validate checks the
+# desktop entry.
+BUILD_PACKAGES+=(libzip-dev)
+RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)

@@ -39,6 +39,7 @@ struct ImportSettings {
     std::size_t maxQuads = 0;   // --max-quads: 0 = no simplification
     int maxBitmapSide = 2048;   // --max-texture: largest bitmap side, a power of two
     bool force = false;         // --force: write into an existing, non-empty folder
+    std::string windowsZip;     // --windows-zip: also the Windows walk-through (windows_zip.h)
 };
 
 // What is wrong with the input, in words for the person who gave it; the

@@ -2,6 +2,9 @@
 //   mirtal-import [options] MODEL OUTPUT_FOLDER   (options anywhere)
 // Exit status: 0 done, 2 bad input or a bad command line, 1 anything else.
 #include "import.h"
+#include "windows_zip.h"
+
+#include <sys/stat.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -21,7 +24,12 @@ constexpr const char* Usage =
     "                     ft, or metres as a number (default m)\n"
     "  --max-quads N      simplify the model to at most N quads\n"
     "  --max-texture N    largest bitmap side, a power of two (default 2048)\n"
+    "  --windows-zip FILE.zip\n"
+    "                     also write a zip with mirtal.exe, the scene and the\n"
+    "                     read-me texts in one folder, to unzip and double-click\n"
+    "                     on Windows\n"
     "  --force            write into an existing folder, replacing its scene files\n"
+    "                     (and replace an existing zip)\n"
     "  --help, --version\n";
 
 struct Unit {
@@ -85,6 +93,10 @@ ImportSettings parseArguments(int argc, char** argv)
             settings.realSize = true;
         } else if (arg == "--force") {
             settings.force = true;
+        } else if (arg == "--windows-zip") {
+            settings.windowsZip = takeValue();
+            if (settings.windowsZip.empty())
+                usageError("--windows-zip needs a file name");
         } else if (arg == "--units") {
             const std::string unit = takeValue();
             for (const Unit& u : Units)
@@ -128,6 +140,22 @@ ImportSettings parseArguments(int argc, char** argv)
 int main(int argc, char** argv)
 {
     const ImportSettings settings = parseArguments(argc, argv);
+    // The Windows walk-through's program and zip are checked before the
+    // import, so that a refusal leaves no folder behind.
+    WindowsKit windows;
+    if (!settings.windowsZip.empty()) {
+        std::string error;
+        struct stat existing;
+        if (!findWindowsKit("/proc/self/exe", windows, error)) {
+            std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+            return 2;
+        }
+        if (!settings.force && lstat(settings.windowsZip.c_str(), &existing) == 0) {
+            std::fprintf(stderr, "mirtal-import: %s: exists already (--force replaces it)\n",
+                         settings.windowsZip.c_str());
+            return 2;
+        }
+    }
     try {
         importModel(settings);
     } catch (const OutputError& e) {
@@ -143,6 +171,16 @@ int main(int argc, char** argv)
     } catch (const std::exception& e) {
         std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
         return 1;
+    }
+    if (!settings.windowsZip.empty()) {
+        std::string error;
+        if (!writeWindowsZip(settings.windowsZip, settings.outputPath, windows, settings.force,
+                             error)) {
+            std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+            return 2;
+        }
+        std::printf("Windows walk-through: %s (folder %s/ inside)\n", settings.windowsZip.c_str(),
+                    windowsZipFolderName(settings.windowsZip).c_str());
     }
     return 0;
 }
