@@ -1,8 +1,7 @@
 // The Windows walk-through zip, written with libzip. See windows_zip.h.
 #include "windows_zip.h"
 
-#include "image/textures.h"
-#include "scene/terrain.h"
+#include "import.h"
 
 #include <zip.h>
 
@@ -52,14 +51,11 @@ bool kitIn(const std::string& folder, WindowsKit& kit)
     return true;
 }
 
-// The scene's own files, in name order: nothing else of the folder goes in.
-std::vector<std::string> sceneFileNames()
+// The scene's own files (the importer's list), in name order: nothing else
+// of the folder goes in.
+std::vector<std::string> sceneFilesInNameOrder()
 {
-    std::vector<std::string> names{"data_textura.geo", "data_terreno.geo"};
-    for (const BitmapTexture& texture : BitmapTextureTable)
-        names.push_back(texture.fileName);
-    for (const RawTextureEntry& raw : RawTextureTable)
-        names.push_back(raw.fileName);
+    std::vector<std::string> names = sceneFileNames();
     std::sort(names.begin(), names.end());
     return names;
 }
@@ -130,7 +126,7 @@ bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
     std::vector<Entry> entries{{folder + "mirtal.exe", kit.exe, ProgramMode}};
     for (const std::string& text : kit.texts)
         entries.push_back({folder + text.substr(text.find_last_of('/') + 1), text, FileMode});
-    for (const std::string& name : sceneFileNames())
+    for (const std::string& name : sceneFilesInNameOrder())
         entries.push_back({folder + name, sceneFolder + "/" + name, FileMode});
     for (const Entry& entry : entries) {
         if (FILE* file = std::fopen(entry.source.c_str(), "rb"))
