@@ -9,6 +9,10 @@ cd "$(dirname "$0")/.."
 source tools/packages.sh
 bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${DEB_PACKAGES[@]}"
 
+# The Windows program first: the Debian package carries it for
+# mirtal-import --windows-zip (build-windows/walk-through/).
+bash tools/build_windows.sh
+
 echo "== the Debian package =="
 out=build-package
 # Built with Debian's own compiler and linker flags (optimisation and
@@ -17,12 +21,11 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 cmake -S . -B "$out" -DMIRTAL_TESTS=OFF -DMIRTAL_WERROR=ON -DCMAKE_BUILD_TYPE=None \
       -DCMAKE_CXX_FLAGS="$cxxflags" \
-      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" > /dev/null
+      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+      -DMIRTAL_WINDOWS_BUILD="$PWD/build-windows" > /dev/null
 cmake --build "$out" -j"$(nproc)"
 (cd "$out" && cpack -G DEB > /dev/null)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 mkdir -p dist
 cp "$out/mirtal_${version}_amd64.deb" dist/
 ls -l "dist/mirtal_${version}_amd64.deb"
-
-bash tools/build_windows.sh
