@@ -54,16 +54,20 @@ cmake -S . -B "$out" -DCMAKE_TOOLCHAIN_FILE="$toolchain" -DCMAKE_BUILD_TYPE=Rele
       -DFreeGLUT_DIR="$freeglut_config" -DMIRTAL_TESTS=OFF -DMIRTAL_WERROR=ON > /dev/null
 cmake --build "$out" -j"$jobs" --target mirtal
 (cd "$out" && cpack -G ZIP > /dev/null)
+version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 
 # What mirtal-import --windows-zip puts beside an imported scene, found there
-# by the importer of a source tree: the program, stripped as in the zip
-# above, and the read-me texts (tools/package.sh puts them in the .deb).
+# by the importer of a source tree: the zip's own program and read-me texts,
+# the very files (tools/package.sh puts them in the .deb).
 kit=$out/walk-through
-mkdir -p "$kit"
-x86_64-w64-mingw32-strip -o "$kit/mirtal.exe" "$out/mirtal.exe"
-cp "$out/packaging/LEIA-ME.txt" "$out/packaging/README.txt" "$kit/"
+rm -rf "$kit"
+mkdir -p "$kit/unpacked"
+(cd "$kit/unpacked" && cmake -E tar xf "$out/mirtal-$version-windows-x86_64.zip")
+for name in mirtal.exe LEIA-ME.txt README.txt; do
+    find "$kit/unpacked" -name "$name" -exec mv {} "$kit/" \;
+done
+rm -rf "$kit/unpacked"
 
-version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 mkdir -p dist
 cp "$out/mirtal-$version-windows-x86_64.zip" dist/
 ls -l "$out/mirtal.exe" "dist/mirtal-$version-windows-x86_64.zip"

@@ -39,4 +39,4 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
 tests/with_xvfb.sh python3 tests/release/test_deb.py --deb "dist/mirtal_${version}_amd64.deb"
 tests/with_xvfb.sh python3 tests/release/test_wine.py \
     --zip "dist/mirtal-${version}-windows-x86_64.zip" --linux-binary build/mirtal --data data \
-    --wineprefix build-windows/wineprefix
+    --wineprefix build-windows/wineprefix --importer build/tools/import/mirtal-import
