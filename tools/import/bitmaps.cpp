@@ -12,6 +12,9 @@
 #include <stb_rect_pack.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -203,8 +206,13 @@ bool decodePicture(const SourcePicture& source, Picture& picture, std::string& w
         return true;
     }
     std::vector<unsigned char> bytes = source.encoded;
+    std::error_code error;
+    if (!source.path.empty() && !std::filesystem::exists(source.path, error)) {
+        why = "is not found (looked for as " + source.path + ")";
+        return false;
+    }
     if (!source.path.empty() && !readFile(source.path, bytes)) {
-        why = "cannot be opened";
+        why = "cannot be opened (" + std::string(std::strerror(errno)) + ")";
         return false;
     }
     if (bytes.empty() || bytes.size() > std::size_t(1) << 30) {
@@ -251,8 +259,8 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
                                           powerOfTwoSide(picture.height, largest));
             } else {
                 unreadable[index] = true;
-                report.warnings.push_back("texture " + (source.path.empty() ? source.name : source.path) +
-                                          " " + why + "; its material's colour is used instead");
+                report.warnings.push_back("texture " + source.name +
+                                          " " + why + "; its material's flat colour is used instead");
             }
         }
         if (unreadable.count(index)) {

@@ -92,6 +92,9 @@ struct DroppedFaces {
     std::size_t indexOutOfRange = 0;
     std::size_t nonFinite = 0;
     std::size_t zeroArea = 0;
+    // assimp drops some faces itself and only says so in a warning, with no
+    // count (glTF indices out of range).
+    bool libraryDroppedOutOfRange = false;
     std::size_t total() const { return points + lines + indexOutOfRange + nonFinite + zeroArea; }
 };
 
@@ -106,6 +109,9 @@ struct SourceModel {
     double unitMetres = 0;              // metres per unit from the file; 0 when it gives none
     std::string unitSource;             // where unitMetres comes from
 };
+
+// The dropped faces in words: "3 points, 12 lines".
+std::string describeDropped(const DroppedFaces& dropped);
 
 // Reads the model with assimp, all meshes under their node transforms,
 // triangulated. Throws ImportError when the file cannot be read or holds no

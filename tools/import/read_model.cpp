@@ -3,7 +3,9 @@
 // the library's scene. Entry point: readModel().
 #include "import.h"
 
+#include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
+#include <assimp/LogStream.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
@@ -229,6 +231,33 @@ private:
     std::map<std::string, int> pictureIndex_;
 };
 
+// Listens to assimp's warnings for the faces it drops itself.
+class DropListener : public Assimp::LogStream {
+public:
+    explicit DropListener(DroppedFaces& dropped) : dropped_(dropped) {}
+    void write(const char* message) override
+    {
+        if (std::string(message).find("out-of-range indices") != std::string::npos)
+            dropped_.libraryDroppedOutOfRange = true;
+    }
+
+private:
+    DroppedFaces& dropped_;
+};
+
+// assimp's logger while one model is read: silent but for the listener.
+class ScopedLogger {
+public:
+    explicit ScopedLogger(DroppedFaces& dropped)
+    {
+        Assimp::DefaultLogger::create("", Assimp::Logger::NORMAL, 0);
+        Assimp::DefaultLogger::get()->attachStream(new DropListener(dropped), Assimp::Logger::Warn);
+    }
+    ~ScopedLogger() { Assimp::DefaultLogger::kill(); }
+    ScopedLogger(const ScopedLogger&) = delete;
+    ScopedLogger& operator=(const ScopedLogger&) = delete;
+};
+
 std::string oneLine(std::string text)
 {
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -239,6 +268,24 @@ std::string oneLine(std::string text)
 }
 
 } // namespace
+
+std::string describeDropped(const DroppedFaces& d)
+{
+    std::string text;
+    auto add = [&](std::size_t count, const char* what) {
+        if (count > 0)
+            text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+    };
+    add(d.points, d.points == 1 ? "point" : "points");
+    add(d.lines, d.lines == 1 ? "line" : "lines");
+    add(d.indexOutOfRange, "with indices out of range");
+    add(d.nonFinite, "with coordinates that are not finite numbers");
+    add(d.zeroArea, "of no area");
+    if (d.libraryDroppedOutOfRange)
+        text += std::string(text.empty() ? "" : ", ") +
+                "faces with indices out of range (assimp drops them and does not count them)";
+    return text;
+}
 
 SourceModel readModel(const std::string& path)
 {
@@ -251,6 +298,8 @@ SourceModel readModel(const std::string& path)
     if (fs::file_size(path, error) == 0)
         throw ImportError("empty file, not a model");
 
+    SourceModel model;
+    const ScopedLogger logger(model.dropped);
     Assimp::Importer importer;
     // Points and lines are kept in meshes of their own, to be counted.
     const aiScene* scene = importer.ReadFile(
@@ -263,7 +312,6 @@ SourceModel readModel(const std::string& path)
     if (!scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE))
         throw ImportError("holds no meshes (not a model, or only a scene without geometry)");
 
-    SourceModel model;
     const std::string ext = lowerExtension(path);
     model.format = ext.empty() ? "model" : ext.substr(1);
     for (const FormatInfo& format : Formats)
@@ -290,9 +338,8 @@ SourceModel readModel(const std::string& path)
     reader.walk(scene->mRootNode, aiMatrix4x4());
     if (model.triangles.empty()) {
         std::string why = "no face left to draw";
-        if (model.dropped.total() > 0)
-            why += " (" + std::to_string(model.dropped.total()) + " dropped: points, lines, "
-                   "indices out of range or coordinates that are not numbers)";
+        if (model.dropped.total() > 0 || model.dropped.libraryDroppedOutOfRange)
+            why += " (dropped: " + describeDropped(model.dropped) + ")";
         throw ImportError(why);
     }
     return model;
