@@ -71,16 +71,16 @@ AssimpFacts assimpFacts(const std::string& path)
 
 // ------------------------------------------------------- geometry of quads
 
-Point3 sub(const Point3& a, const Point3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-Point3 cross(const Point3& a, const Point3& b)
+Point3d sub(const Point3d& a, const Point3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Point3d cross(const Point3d& a, const Point3d& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-double dot(const Point3& a, const Point3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-double norm(const Point3& a) { return std::sqrt(dot(a, a)); }
+double dot(const Point3d& a, const Point3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double norm(const Point3d& a) { return std::sqrt(dot(a, a)); }
 
 // The normal the program takes, from corners 1 to 3.
-Point3 programNormal(const WorldQuad& q)
+Point3d programNormal(const WorldQuad& q)
 {
     return cross(sub(q.corner[0], q.corner[1]), sub(q.corner[1], q.corner[2]));
 }
@@ -262,7 +262,7 @@ TEST(ImportPlacement, BoxFillsTheHousesFootprintAndFacesOut)
     ASSERT_EQ(r.quads.size(), 6u);  // a cube: two triangles a side
     double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9, z0 = 1e9, z1 = -1e9;
     for (const WorldQuad& q : r.quads)
-        for (const Point3& p : q.corner) {
+        for (const Point3d& p : q.corner) {
             x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
             y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
             z0 = std::min(z0, p.z), z1 = std::max(z1, p.z);
@@ -274,9 +274,9 @@ TEST(ImportPlacement, BoxFillsTheHousesFootprintAndFacesOut)
     EXPECT_NEAR(y1, 175, 1e-9);
     EXPECT_NEAR(z0, 0.2, 1e-9);
     EXPECT_NEAR(z1, 150.2, 1e-9);
-    const Point3 centre{75, 100, 75.2};
+    const Point3d centre{75, 100, 75.2};
     for (const WorldQuad& q : r.quads) {
-        const Point3 middle{(q.corner[0].x + q.corner[2].x) / 2, (q.corner[0].y + q.corner[2].y) / 2,
+        const Point3d middle{(q.corner[0].x + q.corner[2].x) / 2, (q.corner[0].y + q.corner[2].y) / 2,
                             (q.corner[0].z + q.corner[2].z) / 2};
         EXPECT_GT(dot(programNormal(q), sub(middle, centre)), 0);
     }
@@ -334,7 +334,7 @@ TEST(ImportQuads, FrontSquareBecomesOneQuadFacingMinusX)
     const Imported r = runStages(metreSettings(obj.write()));
     ASSERT_EQ(r.quads.size(), 1u);
     EXPECT_EQ(r.quadReport.pairs, 1u);
-    const Point3 n = programNormal(r.quads[0]);
+    const Point3d n = programNormal(r.quads[0]);
     EXPECT_LT(n.x, 0);
     EXPECT_NEAR(n.y / norm(n), 0, 1e-12);
     EXPECT_NEAR(n.z / norm(n), 0, 1e-12);

@@ -60,7 +60,7 @@ Picture resized(const Picture& in, int width, int height)
 
 // A corner of a piece of a quad, for cutting.
 struct Corner {
-    Point3 p;
+    Point3d p;
     double s, t;
 };
 
@@ -92,11 +92,11 @@ std::vector<Corner> clip(const std::vector<Corner>& in, bool alongS, double limi
 
 double area(const std::vector<Corner>& polygon)
 {
-    Point3 sum{};
+    Point3d sum{};
     for (std::size_t i = 1; i + 1 < polygon.size(); ++i) {
-        const Point3 u{polygon[i].p.x - polygon[0].p.x, polygon[i].p.y - polygon[0].p.y,
+        const Point3d u{polygon[i].p.x - polygon[0].p.x, polygon[i].p.y - polygon[0].p.y,
                        polygon[i].p.z - polygon[0].p.z};
-        const Point3 v{polygon[i + 1].p.x - polygon[0].p.x, polygon[i + 1].p.y - polygon[0].p.y,
+        const Point3d v{polygon[i + 1].p.x - polygon[0].p.x, polygon[i + 1].p.y - polygon[0].p.y,
                        polygon[i + 1].p.z - polygon[0].p.z};
         sum = {sum.x + u.y * v.z - u.z * v.y, sum.y + u.z * v.x - u.x * v.z,
                sum.z + u.x * v.y - u.y * v.x};

@@ -53,12 +53,12 @@ struct OutputError : ImportError {
 
 // ------------------------------------------------------------------ reading
 
-struct Point3 {
+struct Point3d {
     double x = 0, y = 0, z = 0;
 };
 
 struct ModelVertex {
-    Point3 position;     // model space after the node transforms; world after placeModel
+    Point3d position;     // model space after the node transforms; world after placeModel
     double s = 0, t = 0; // texture coordinates, t = 0 at the bottom of the picture
     PixelRGB colour;     // the vertex colour, where the mesh has one
 };
@@ -133,7 +133,7 @@ SimplifyReport simplifyModel(SourceModel& model, std::size_t targetTriangles);
 // ---------------------------------------------------------------- placement
 
 struct Placement {
-    Point3 size;           // the model's extent in world axes (x, y, z), model units
+    Point3d size;           // the model's extent in world axes (x, y, z), model units
     double scale = 1;      // world units per model unit
     double unitMetres = 1; // what one model unit is taken to be
     std::string unitSource;
@@ -156,7 +156,7 @@ Placement placeModel(SourceModel& model, const ImportSettings& settings);
 // One quad in world space: corners counter-clockwise from the front, the
 // normal coming from corners 1 to 3; a triangle repeats its last corner.
 struct WorldQuad {
-    Point3 corner[4];
+    Point3d corner[4];
     double s[4] = {}, t[4] = {};
     int material = 0;
     bool textured = false;  // shows its material's picture
