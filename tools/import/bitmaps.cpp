@@ -12,6 +12,9 @@
 #include <stb_rect_pack.h>
 
 #include <algorithm>
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
 #include <cmath>
 #include <fstream>
 #include <iterator>
@@ -57,7 +60,7 @@ Picture resized(const Picture& in, int width, int height)
 
 // A corner of a piece of a quad, for cutting.
 struct Corner {
-    Point3 p;
+    Point3d p;
     double s, t;
 };
 
@@ -89,11 +92,11 @@ std::vector<Corner> clip(const std::vector<Corner>& in, bool alongS, double limi
 
 double area(const std::vector<Corner>& polygon)
 {
-    Point3 sum{};
+    Point3d sum{};
     for (std::size_t i = 1; i + 1 < polygon.size(); ++i) {
-        const Point3 u{polygon[i].p.x - polygon[0].p.x, polygon[i].p.y - polygon[0].p.y,
+        const Point3d u{polygon[i].p.x - polygon[0].p.x, polygon[i].p.y - polygon[0].p.y,
                        polygon[i].p.z - polygon[0].p.z};
-        const Point3 v{polygon[i + 1].p.x - polygon[0].p.x, polygon[i + 1].p.y - polygon[0].p.y,
+        const Point3d v{polygon[i + 1].p.x - polygon[0].p.x, polygon[i + 1].p.y - polygon[0].p.y,
                        polygon[i + 1].p.z - polygon[0].p.z};
         sum = {sum.x + u.y * v.z - u.z * v.y, sum.y + u.z * v.x - u.x * v.z,
                sum.z + u.x * v.y - u.y * v.x};
@@ -203,8 +206,13 @@ bool decodePicture(const SourcePicture& source, Picture& picture, std::string& w
         return true;
     }
     std::vector<unsigned char> bytes = source.encoded;
+    std::error_code error;
+    if (!source.path.empty() && !std::filesystem::exists(source.path, error)) {
+        why = "is not found (looked for as " + source.path + ")";
+        return false;
+    }
     if (!source.path.empty() && !readFile(source.path, bytes)) {
-        why = "cannot be opened";
+        why = "cannot be opened (" + std::string(std::strerror(errno)) + ")";
         return false;
     }
     if (bytes.empty() || bytes.size() > std::size_t(1) << 30) {
@@ -251,8 +259,8 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
                                           powerOfTwoSide(picture.height, largest));
             } else {
                 unreadable[index] = true;
-                report.warnings.push_back("texture " + (source.path.empty() ? source.name : source.path) +
-                                          " " + why + "; its material's colour is used instead");
+                report.warnings.push_back("texture " + source.name +
+                                          " " + why + "; its material's flat colour is used instead");
             }
         }
         if (unreadable.count(index)) {

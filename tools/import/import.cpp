@@ -30,21 +30,6 @@ std::string metres(double m)
     return fixed(m, m >= 100 ? 0 : m >= 10 ? 1 : m >= 1 ? 2 : 3);
 }
 
-std::string droppedText(const DroppedFaces& d)
-{
-    std::string text;
-    auto add = [&](std::size_t count, const char* what) {
-        if (count > 0)
-            text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + what;
-    };
-    add(d.points, "points");
-    add(d.lines, "lines");
-    add(d.indexOutOfRange, "with indices out of range");
-    add(d.nonFinite, "with coordinates that are not finite numbers");
-    add(d.zeroArea, "of no area");
-    return text;
-}
-
 struct Result {
     SimplifyReport simplify;
     Placement placement;
@@ -64,7 +49,7 @@ Result build(SourceModel model, const ImportSettings& settings, std::size_t targ
     r.placement = placeModel(model, settings);
     r.quads = makeQuads(model, r.quadReport);
     if (r.quads.empty())
-        throw ImportError("no face left to draw (" + droppedText(model.dropped) + ")");
+        throw ImportError("no face left to draw (" + describeDropped(model.dropped) + ")");
     r.bitmaps = makeBitmaps(model, r.quads, settings, r.bitmapReport);
     r.modelQuads = r.quads.size();
     r.dropped = model.dropped;
@@ -95,8 +80,8 @@ void importModel(const ImportSettings& settings)
     std::printf("mirtal-import: %s (%s)\n", settings.modelPath.c_str(), model.format.c_str());
     std::printf("  faces in: %zu, of which %zu triangles to draw\n", model.facesIn,
                 model.triangles.size());
-    if (r.dropped.total() > 0)
-        std::printf("  dropped: %s\n", droppedText(r.dropped).c_str());
+    if (r.dropped.total() > 0 || r.dropped.libraryDroppedOutOfRange)
+        std::printf("  dropped: %s\n", describeDropped(r.dropped).c_str());
     if (settings.maxQuads > 0)
         std::printf("  simplified: %zu to %zu triangles (%s; error %s%% of the model's size)\n",
                     r.simplify.trianglesBefore, r.simplify.trianglesAfter,

@@ -54,12 +54,12 @@ struct OutputError : ImportError {
 
 // ------------------------------------------------------------------ reading
 
-struct Point3 {
+struct Point3d {
     double x = 0, y = 0, z = 0;
 };
 
 struct ModelVertex {
-    Point3 position;     // model space after the node transforms; world after placeModel
+    Point3d position;     // model space after the node transforms; world after placeModel
     double s = 0, t = 0; // texture coordinates, t = 0 at the bottom of the picture
     PixelRGB colour;     // the vertex colour, where the mesh has one
 };
@@ -93,6 +93,9 @@ struct DroppedFaces {
     std::size_t indexOutOfRange = 0;
     std::size_t nonFinite = 0;
     std::size_t zeroArea = 0;
+    // assimp drops some faces itself and only says so in a warning, with no
+    // count (glTF indices out of range).
+    bool libraryDroppedOutOfRange = false;
     std::size_t total() const { return points + lines + indexOutOfRange + nonFinite + zeroArea; }
 };
 
@@ -107,6 +110,9 @@ struct SourceModel {
     double unitMetres = 0;              // metres per unit from the file; 0 when it gives none
     std::string unitSource;             // where unitMetres comes from
 };
+
+// The dropped faces in words: "3 points, 12 lines".
+std::string describeDropped(const DroppedFaces& dropped);
 
 // Reads the model with assimp, all meshes under their node transforms,
 // triangulated. Throws ImportError when the file cannot be read or holds no
@@ -128,7 +134,7 @@ SimplifyReport simplifyModel(SourceModel& model, std::size_t targetTriangles);
 // ---------------------------------------------------------------- placement
 
 struct Placement {
-    Point3 size;           // the model's extent in world axes (x, y, z), model units
+    Point3d size;           // the model's extent in world axes (x, y, z), model units
     double scale = 1;      // world units per model unit
     double unitMetres = 1; // what one model unit is taken to be
     std::string unitSource;
@@ -151,7 +157,7 @@ Placement placeModel(SourceModel& model, const ImportSettings& settings);
 // One quad in world space: corners counter-clockwise from the front, the
 // normal coming from corners 1 to 3; a triangle repeats its last corner.
 struct WorldQuad {
-    Point3 corner[4];
+    Point3d corner[4];
     double s[4] = {}, t[4] = {};
     int material = 0;
     bool textured = false;  // shows its material's picture

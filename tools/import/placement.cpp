@@ -12,7 +12,7 @@ namespace {
 // front (+z, the way glTF and most exporters face a model) becomes -x, the
 // side the house's front faces. A rotation (determinant +1), so the front
 // faces stay front faces.
-Point3 toWorld(const Point3& p) { return {-p.z, -p.x, p.y}; }
+Point3d toWorld(const Point3d& p) { return {-p.z, -p.x, p.y}; }
 
 } // namespace
 
@@ -24,11 +24,11 @@ Placement placeModel(SourceModel& model, const ImportSettings& settings)
             used[v] = true;
 
     constexpr double Inf = std::numeric_limits<double>::infinity();
-    Point3 low{Inf, Inf, Inf}, high{-Inf, -Inf, -Inf};
+    Point3d low{Inf, Inf, Inf}, high{-Inf, -Inf, -Inf};
     for (std::size_t i = 0; i < model.vertices.size(); ++i) {
         if (!used[i])
             continue;
-        Point3& p = model.vertices[i].position;
+        Point3d& p = model.vertices[i].position;
         p = toWorld(p);
         low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
@@ -62,11 +62,11 @@ Placement placeModel(SourceModel& model, const ImportSettings& settings)
     }
 
     const double k = placement.scale;
-    const Point3 centre{(low.x + high.x) / 2, (low.y + high.y) / 2, low.z};
-    const Point3 target{(FootprintX0 + FootprintX1) / 2, (FootprintY0 + FootprintY1) / 2, ModelLift};
+    const Point3d centre{(low.x + high.x) / 2, (low.y + high.y) / 2, low.z};
+    const Point3d target{(FootprintX0 + FootprintX1) / 2, (FootprintY0 + FootprintY1) / 2, ModelLift};
     for (std::size_t i = 0; i < model.vertices.size(); ++i)
         if (used[i]) {
-            Point3& p = model.vertices[i].position;
+            Point3d& p = model.vertices[i].position;
             p = {target.x + (p.x - centre.x) * k, target.y + (p.y - centre.y) * k,
                  target.z + (p.z - centre.z) * k};
         }

@@ -12,13 +12,13 @@
 
 namespace {
 
-Point3 operator-(const Point3& a, const Point3& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
-double dot(const Point3& a, const Point3& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
-Point3 cross(const Point3& a, const Point3& b)
+Point3d operator-(const Point3d& a, const Point3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+double dot(const Point3d& a, const Point3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+Point3d cross(const Point3d& a, const Point3d& b)
 {
     return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
 }
-double length(const Point3& a) { return std::sqrt(dot(a, a)); }
+double length(const Point3d& a) { return std::sqrt(dot(a, a)); }
 
 // Vertices that are one point with one texture coordinate, whatever their
 // index: exporters split vertices at normals' creases, which says nothing
@@ -105,7 +105,7 @@ private:
         return (std::uint64_t(from) << 32) | to;
     }
 
-    const Point3& at(std::uint32_t v) const { return model_.vertices[v].position; }
+    const Point3d& at(std::uint32_t v) const { return model_.vertices[v].position; }
 
     // Corner identities, each triangle's normal and whether it has an area,
     // its flat colour, and the sorted list of directed edges.
@@ -125,7 +125,7 @@ private:
                 const CornerKey key{{v.position.x, v.position.y, v.position.z, v.s, v.t}};
                 corner_[3 * t + k] = ids.emplace(key, std::uint32_t(ids.size())).first->second;
             }
-            const Point3 a = at(tri.v[0]), b = at(tri.v[1]), c = at(tri.v[2]);
+            const Point3d a = at(tri.v[0]), b = at(tri.v[1]), c = at(tri.v[2]);
             normal_[t] = cross(b - a, c - a);
             const double longest = std::max({length(b - a), length(c - b), length(a - c)});
             if (!(length(normal_[t]) > 1e-9 * longest * longest)) {
@@ -162,11 +162,11 @@ private:
         const std::uint32_t d = two.v[(k2 + 2) % 3];
 
         // One plane: the normals agree and d lies on t's plane.
-        const Point3 n1 = normal_[t], n2 = normal_[t2];
+        const Point3d n1 = normal_[t], n2 = normal_[t2];
         const double l1 = length(n1), l2 = length(n2);
         if (dot(n1, n2) < (1 - 1e-6) * l1 * l2)
             return false;
-        const Point3 p[4] = {at(a), at(d), at(b), at(c)};
+        const Point3d p[4] = {at(a), at(d), at(b), at(c)};
         double longest = 0;
         for (int i = 0; i < 4; ++i)
             longest = std::max(longest, length(p[(i + 1) % 4] - p[i]));
@@ -175,7 +175,7 @@ private:
 
         // Convex: every corner turns the same way about the normal.
         for (int i = 0; i < 4; ++i) {
-            const Point3 turn = cross(p[(i + 1) % 4] - p[i], p[(i + 2) % 4] - p[(i + 1) % 4]);
+            const Point3d turn = cross(p[(i + 1) % 4] - p[i], p[(i + 2) % 4] - p[(i + 1) % 4]);
             if (!(dot(turn, n1) > 1e-9 * longest * longest * l1))
                 return false;
         }
@@ -184,7 +184,7 @@ private:
         if (textured(t)) {
             const ModelVertex &va = model_.vertices[a], &vb = model_.vertices[b],
                               &vc = model_.vertices[c], &vd = model_.vertices[d];
-            const Point3 e1 = p[2] - p[0], e2 = p[3] - p[0], w = p[1] - p[0];
+            const Point3d e1 = p[2] - p[0], e2 = p[3] - p[0], w = p[1] - p[0];
             const double g11 = dot(e1, e1), g12 = dot(e1, e2), g22 = dot(e2, e2);
             const double det = g11 * g22 - g12 * g12;
             if (!(det > 0))
@@ -220,7 +220,7 @@ private:
 
     SourceModel& model_;
     std::vector<std::uint32_t> corner_;
-    std::vector<Point3> normal_;
+    std::vector<Point3d> normal_;
     std::vector<bool> alive_;
     std::vector<PixelRGB> colour_;
     std::vector<std::pair<std::uint64_t, std::size_t>> edges_;

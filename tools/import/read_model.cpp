@@ -3,15 +3,24 @@
 // the library's scene. Entry point: readModel().
 #include "import.h"
 
+#include <assimp/DefaultLogger.hpp>
 #include <assimp/Importer.hpp>
+#include <assimp/LogStream.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
 #include <algorithm>
 #include <cctype>
+#include <chrono>
 #include <cmath>
+#include <condition_variable>
+#include <cstdio>
+#include <cstdlib>
 #include <filesystem>
 #include <map>
+#include <mutex>
+#include <thread>
+#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -229,6 +238,98 @@ private:
     std::map<std::string, int> pictureIndex_;
 };
 
+// Listens to assimp's warnings for the faces it drops itself.
+class DropListener : public Assimp::LogStream {
+public:
+    explicit DropListener(DroppedFaces& dropped) : dropped_(dropped) {}
+    void write(const char* message) override
+    {
+        if (std::string(message).find("out-of-range indices") != std::string::npos)
+            dropped_.libraryDroppedOutOfRange = true;
+    }
+
+private:
+    DroppedFaces& dropped_;
+};
+
+// assimp's logger while one model is read: silent but for the listener.
+class ScopedLogger {
+public:
+    explicit ScopedLogger(DroppedFaces& dropped)
+    {
+        Assimp::DefaultLogger::create("", Assimp::Logger::NORMAL, 0);
+        Assimp::DefaultLogger::get()->attachStream(new DropListener(dropped), Assimp::Logger::Warn);
+    }
+    ~ScopedLogger() { Assimp::DefaultLogger::kill(); }
+    ScopedLogger(const ScopedLogger&) = delete;
+    ScopedLogger& operator=(const ScopedLogger&) = delete;
+};
+
+// Some malformed files keep assimp reading for hours, taking memory as it
+// goes (a vertex count of hundreds of billions in a file of a few lines:
+// invalid/OutOfMemory.off grows by gigabytes). Reading may take 20 s and 4 s
+// more a megabyte of file, and 1 GB of memory and 100 bytes more a byte of
+// file (a model of 2 MB and 120 000 faces reads in 2 s and 100 MB); past
+// either the tool gives up with its message and status 2. Nothing has been
+// written by then.
+class ReadingWatchdog {
+public:
+    ReadingWatchdog(const std::string& path, std::uintmax_t fileBytes)
+        : path_(path),
+          timeLimit_(std::chrono::seconds(20 + 4 * std::chrono::seconds::rep(fileBytes >> 20))),
+          memoryLimit_((std::uintmax_t(1) << 30) + 100 * fileBytes),
+          thread_([this] { watch(); })
+    {
+    }
+    ~ReadingWatchdog()
+    {
+        {
+            std::lock_guard<std::mutex> lock(mutex_);
+            done_ = true;
+        }
+        wake_.notify_one();
+        thread_.join();
+    }
+    ReadingWatchdog(const ReadingWatchdog&) = delete;
+    ReadingWatchdog& operator=(const ReadingWatchdog&) = delete;
+
+private:
+    static std::uintmax_t residentBytes()
+    {
+        unsigned long long pages = 0, resident = 0;
+        std::FILE* statm = std::fopen("/proc/self/statm", "r");
+        if (!statm)
+            return 0;
+        const int read = std::fscanf(statm, "%llu %llu", &pages, &resident);
+        std::fclose(statm);
+        return read == 2 ? std::uintmax_t(resident) * std::uintmax_t(sysconf(_SC_PAGESIZE)) : 0;
+    }
+
+    void watch()
+    {
+        const auto start = std::chrono::steady_clock::now();
+        std::unique_lock<std::mutex> lock(mutex_);
+        while (!wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return done_; })) {
+            const bool late = std::chrono::steady_clock::now() - start > timeLimit_;
+            const bool large = residentBytes() > memoryLimit_;
+            if (late || large) {
+                std::fprintf(stderr, "mirtal-import: %s: %s; a malformed model?\n", path_.c_str(),
+                             late ? ("not read after " + std::to_string(timeLimit_.count()) + " s").c_str()
+                                  : "reading it takes far more memory than such a file could need");
+                std::_Exit(2);
+            }
+        }
+    }
+
+    std::string path_;
+    std::chrono::seconds timeLimit_;
+    std::uintmax_t memoryLimit_;
+    std::mutex mutex_;
+    std::condition_variable wake_;
+    bool done_ = false;
+    std::thread thread_;
+};
+
 std::string oneLine(std::string text)
 {
     std::replace(text.begin(), text.end(), '\n', ' ');
@@ -239,6 +340,24 @@ std::string oneLine(std::string text)
 }
 
 } // namespace
+
+std::string describeDropped(const DroppedFaces& d)
+{
+    std::string text;
+    auto add = [&](std::size_t count, const char* what) {
+        if (count > 0)
+            text += (text.empty() ? "" : ", ") + std::to_string(count) + " " + what;
+    };
+    add(d.points, d.points == 1 ? "point" : "points");
+    add(d.lines, d.lines == 1 ? "line" : "lines");
+    add(d.indexOutOfRange, "with indices out of range");
+    add(d.nonFinite, "with coordinates that are not finite numbers");
+    add(d.zeroArea, "of no area");
+    if (d.libraryDroppedOutOfRange)
+        text += std::string(text.empty() ? "" : ", ") +
+                "faces with indices out of range (assimp drops them and does not count them)";
+    return text;
+}
 
 SourceModel readModel(const std::string& path)
 {
@@ -251,11 +370,17 @@ SourceModel readModel(const std::string& path)
     if (fs::file_size(path, error) == 0)
         throw ImportError("empty file, not a model");
 
+    SourceModel model;
+    const ScopedLogger logger(model.dropped);
     Assimp::Importer importer;
     // Points and lines are kept in meshes of their own, to be counted.
-    const aiScene* scene = importer.ReadFile(
-        path, aiProcess_Triangulate | aiProcess_SortByPType | aiProcess_JoinIdenticalVertices |
-                  aiProcess_ValidateDataStructure);
+    const aiScene* scene = nullptr;
+    {
+        const ReadingWatchdog watchdog(path, fs::file_size(path, error));
+        scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType |
+                                            aiProcess_JoinIdenticalVertices |
+                                            aiProcess_ValidateDataStructure);
+    }
     if (!scene) {
         const std::string why = oneLine(importer.GetErrorString());
         throw ImportError("not a model that can be read" + (why.empty() ? "" : ": " + why));
@@ -263,7 +388,6 @@ SourceModel readModel(const std::string& path)
     if (!scene->mRootNode || (scene->mFlags & AI_SCENE_FLAGS_INCOMPLETE))
         throw ImportError("holds no meshes (not a model, or only a scene without geometry)");
 
-    SourceModel model;
     const std::string ext = lowerExtension(path);
     model.format = ext.empty() ? "model" : ext.substr(1);
     for (const FormatInfo& format : Formats)
@@ -290,9 +414,8 @@ SourceModel readModel(const std::string& path)
     reader.walk(scene->mRootNode, aiMatrix4x4());
     if (model.triangles.empty()) {
         std::string why = "no face left to draw";
-        if (model.dropped.total() > 0)
-            why += " (" + std::to_string(model.dropped.total()) + " dropped: points, lines, "
-                   "indices out of range or coordinates that are not numbers)";
+        if (model.dropped.total() > 0 || model.dropped.libraryDroppedOutOfRange)
+            why += " (dropped: " + describeDropped(model.dropped) + ")";
         throw ImportError(why);
     }
     return model;

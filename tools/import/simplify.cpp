@@ -53,7 +53,7 @@ std::vector<Group> groupsOf(const SourceModel& model)
                 const auto [it, added] = local.emplace(v, unsigned(group.vertices.size()));
                 if (added) {
                     group.vertices.push_back(v);
-                    const Point3& p = model.vertices[v].position;
+                    const Point3d& p = model.vertices[v].position;
                     group.positions.insert(group.positions.end(), {float(p.x), float(p.y), float(p.z)});
                 }
                 group.indices.push_back(it->second);
