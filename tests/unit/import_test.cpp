@@ -282,6 +282,36 @@ TEST(ImportPlacement, BoxFillsTheHousesFootprintAndFacesOut)
     }
 }
 
+// The unit a model is in, where its format gives one: glTF is in metres;
+// FBX says how many centimetres a unit is (assimp passes it on as the
+// scene's UnitScaleFactor); OBJ gives none, and --units or metres stand in.
+TEST(ImportPlacement, UnitsFromTheFileOrTheCommandLine)
+{
+    EXPECT_EQ(readModel(Models + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb").unitMetres, 1);
+    EXPECT_EQ(readModel(Models + "OBJ/spider.obj").unitMetres, 0);
+
+    const std::string fbx = Models + "FBX/spider.fbx";
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(fbx, 0);
+    ASSERT_TRUE(scene && scene->mMetaData);
+    double centimetres = 0;
+    float centimetresFloat = 0;
+    if (!scene->mMetaData->Get("UnitScaleFactor", centimetres)) {
+        ASSERT_TRUE(scene->mMetaData->Get("UnitScaleFactor", centimetresFloat));
+        centimetres = centimetresFloat;
+    }
+    SourceModel spider = readModel(fbx);
+    EXPECT_DOUBLE_EQ(spider.unitMetres, centimetres / 100);
+
+    // Real size: ten world units to the file's metre; --units overrides.
+    ImportSettings settings;
+    settings.realSize = true;
+    EXPECT_DOUBLE_EQ(placeModel(spider, settings).scale, 10 * centimetres / 100);
+    SourceModel obj = readModel(Models + "OBJ/spider.obj");
+    settings.unitMetres = 0.0254;  // --units in
+    EXPECT_DOUBLE_EQ(placeModel(obj, settings).scale, 0.254);
+}
+
 // ------------------------------------------------ models the tests write
 
 // An OBJ in its own folder, with its MTL and pictures written beside it.
