@@ -242,21 +242,32 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
 {
     const int largest = settings.maxBitmapSide;
 
-    // The pictures that quads show, decoded; a picture that cannot be read
-    // leaves its quads in their material's flat colour.
-    std::map<int, Picture> pictures;
+    // A look: a picture under its material's tint. A picture that cannot be
+    // read leaves its quads in their material's flat colour.
+    std::map<std::tuple<int, int, int, int>, int> lookIds;
+    std::vector<int> lookPicture;
+    auto lookOf = [&](int material) {
+        const SourceMaterial& m = model.materials[std::size_t(material)];
+        const auto key = std::make_tuple(m.picture, m.tint.red, m.tint.green, m.tint.blue);
+        const auto [it, added] = lookIds.emplace(key, int(lookPicture.size()));
+        if (added)
+            lookPicture.push_back(m.picture);
+        return it->second;
+    };
+    std::map<int, Picture> decoded;
     std::map<int, bool> unreadable;
+    std::map<int, Picture> pictures;  // by look
     for (WorldQuad& q : quads) {
         if (!q.textured)
             continue;
         const int index = model.materials[std::size_t(q.material)].picture;
-        if (!pictures.count(index) && !unreadable.count(index)) {
+        if (!decoded.count(index) && !unreadable.count(index)) {
             Picture picture;
             std::string why;
             const SourcePicture& source = model.pictures[std::size_t(index)];
             if (decodePicture(source, picture, why) && picture.width > 0 && picture.height > 0) {
-                pictures[index] = resized(picture, powerOfTwoSide(picture.width, largest),
-                                          powerOfTwoSide(picture.height, largest));
+                decoded[index] = resized(picture, powerOfTwoSide(picture.width, largest),
+                                         powerOfTwoSide(picture.height, largest));
             } else {
                 unreadable[index] = true;
                 report.warnings.push_back("texture " + source.name +
@@ -266,6 +277,16 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
         if (unreadable.count(index)) {
             q.textured = false;
             q.colour = model.materials[std::size_t(q.material)].colour;
+            continue;
+        }
+        const int look = lookOf(q.material);
+        if (!pictures.count(look)) {
+            Picture tinted = decoded[index];
+            const PixelRGB tint = model.materials[std::size_t(q.material)].tint;
+            for (PixelRGB& p : tinted.pixels)
+                p = {std::uint8_t((p.red * tint.red + 127) / 255), std::uint8_t((p.green * tint.green + 127) / 255),
+                     std::uint8_t((p.blue * tint.blue + 127) / 255)};
+            pictures[look] = std::move(tinted);
         }
     }
 
@@ -279,7 +300,7 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
     std::map<int, long> repeats;
     for (const WorldQuad& q : quads)
         if (q.textured)
-            repeats[model.materials[std::size_t(q.material)].picture] += cellsOf(q).count();
+            repeats[lookOf(q.material)] += cellsOf(q).count();
     std::vector<int> order;
     for (const auto& entry : pictures)
         order.push_back(entry.first);
@@ -295,7 +316,7 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
         SceneBitmap bitmap;
         bitmap.id = ids[bitmaps.size()];
         bitmap.picture = pictures[order[k]];
-        bitmap.contents = "picture " + model.pictures[std::size_t(order[k])].name;
+        bitmap.contents = "picture " + model.pictures[std::size_t(lookPicture[std::size_t(order[k])])].name;
         ownId[order[k]] = bitmap.id;
         bitmaps.push_back(std::move(bitmap));
     }
@@ -390,7 +411,7 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
             out.push_back(q);
             continue;
         }
-        const int index = model.materials[std::size_t(q.material)].picture;
+        const int index = lookOf(q.material);
         if (ownId.count(index)) {
             q.texture = ownId[index];
             out.push_back(q);

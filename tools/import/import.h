@@ -83,6 +83,7 @@ struct SourceMaterial {
     std::string name;
     PixelRGB colour{204, 204, 204};  // base or diffuse colour, as displayed
     int picture = -1;                // index into SourceModel::pictures, or none
+    PixelRGB tint{255, 255, 255};    // what the picture is multiplied by (glTF's base colour factor)
 };
 
 // Faces that are not drawn, by why.
