@@ -290,10 +290,24 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
         }
     }
 
+    // More flat colours than a palette of largest x largest texels holds
+    // (vertex colours of a scanned model, a small --max-texture): each
+    // channel keeps fewer bits until they fit.
     std::map<std::tuple<int, int, int>, int> palette;
-    for (const WorldQuad& q : quads)
-        if (!q.textured)
-            palette.emplace(std::make_tuple(q.colour.red, q.colour.green, q.colour.blue), 0);
+    for (int dropBits = 0; dropBits <= 8; ++dropBits) {
+        const int mask = (0xff << dropBits) & 0xff, half = dropBits > 0 ? 1 << (dropBits - 1) : 0;
+        palette.clear();
+        for (WorldQuad& q : quads)
+            if (!q.textured) {
+                if (dropBits > 0)
+                    q.colour = {std::uint8_t((q.colour.red & mask) | half),
+                                std::uint8_t((q.colour.green & mask) | half),
+                                std::uint8_t((q.colour.blue & mask) | half)};
+                palette.emplace(std::make_tuple(q.colour.red, q.colour.green, q.colour.blue), 0);
+            }
+        if (palette.size() <= std::size_t(largest) * std::size_t(largest))
+            break;
+    }
 
     // Pictures that repeat most keep a bitmap of their own, where GL_REPEAT
     // repeats them; the rest share the atlas, where a repeat costs a cut.

@@ -8,7 +8,7 @@
 //   simplifyModel  (simplify.cpp)    fewer triangles, for --max-quads
 //   placeModel     (placement.cpp)   model space -> world space (z up), scaled
 //   makeQuads      (quads.cpp)       triangles -> quads
-//   makeBitmaps    (bitmaps.cpp)     pictures and colours -> 16 bitmaps,
+//   makeBitmaps    (bitmaps.cpp)     pictures and colours -> 15 bitmaps,
 //                                    texture ids and coordinates of the quads
 //   writeScene     (write_scene.cpp) the folder, whole or not at all
 //
