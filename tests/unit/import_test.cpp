@@ -282,6 +282,36 @@ TEST(ImportPlacement, BoxFillsTheHousesFootprintAndFacesOut)
     }
 }
 
+// The unit a model is in, where its format gives one: glTF is in metres;
+// FBX says how many centimetres a unit is (assimp passes it on as the
+// scene's UnitScaleFactor); OBJ gives none, and --units or metres stand in.
+TEST(ImportPlacement, UnitsFromTheFileOrTheCommandLine)
+{
+    EXPECT_EQ(readModel(Models + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb").unitMetres, 1);
+    EXPECT_EQ(readModel(Models + "OBJ/spider.obj").unitMetres, 0);
+
+    const std::string fbx = Models + "FBX/spider.fbx";
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(fbx, 0);
+    ASSERT_TRUE(scene && scene->mMetaData);
+    double centimetres = 0;
+    float centimetresFloat = 0;
+    if (!scene->mMetaData->Get("UnitScaleFactor", centimetres)) {
+        ASSERT_TRUE(scene->mMetaData->Get("UnitScaleFactor", centimetresFloat));
+        centimetres = centimetresFloat;
+    }
+    SourceModel spider = readModel(fbx);
+    EXPECT_DOUBLE_EQ(spider.unitMetres, centimetres / 100);
+
+    // Real size: ten world units to the file's metre; --units overrides.
+    ImportSettings settings;
+    settings.realSize = true;
+    EXPECT_DOUBLE_EQ(placeModel(spider, settings).scale, 10 * centimetres / 100);
+    SourceModel obj = readModel(Models + "OBJ/spider.obj");
+    settings.unitMetres = 0.0254;  // --units in
+    EXPECT_DOUBLE_EQ(placeModel(obj, settings).scale, 0.254);
+}
+
 // ------------------------------------------------ models the tests write
 
 // An OBJ in its own folder, with its MTL and pictures written beside it.
@@ -464,6 +494,56 @@ TEST(ImportBitmaps, FlatColoursAndMissingPicturesUseThePalette)
         seen.insert({c.red, c.green, c.blue});
     }
     EXPECT_EQ(seen, (std::set<std::tuple<int, int, int>>{{255, 0, 0}, {0, 0, 255}}));
+}
+
+// Vertex colours, with no picture: each face in the mean of its corners'
+// colours. More colours than a small palette holds: each keeps fewer bits,
+// within the palette's 16 x 16 texels at --max-texture 16.
+TEST(ImportBitmaps, VertexColoursFillAPaletteThatMustStaySmall)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    constexpr int Faces = 600;  // more than 16 x 16 colours
+    for (int i = 0; i < Faces; ++i) {
+        // One triangle a face, all three corners in one colour, two units
+        // apart (no corner shared).
+        const int r = i % 256, g = (7 * i) % 256, b = (i / 3) % 256;
+        for (int k = 0; k < 3; ++k)
+            obj.text("v " + std::to_string(2 * i + (k == 1)) + " " + std::to_string(k == 2) + " 0 " +
+                     std::to_string(r / 255.0) + " " + std::to_string(g / 255.0) + " " +
+                     std::to_string(b / 255.0));
+    }
+    for (int i = 0; i < Faces; ++i)
+        obj.text("f " + std::to_string(3 * i + 1) + " " + std::to_string(3 * i + 2) + " " +
+                 std::to_string(3 * i + 3));
+    for (int side : {2048, 16}) {
+        SCOPED_TRACE(side);
+        ImportSettings settings = metreSettings(obj.write());
+        settings.maxBitmapSide = side;
+        const Imported r = runStages(settings);
+        ASSERT_EQ(r.textured.size(), std::size_t(Faces));
+        ASSERT_EQ(r.bitmaps.size(), 1u);
+        const Picture& palette = r.bitmaps[0].picture;
+        EXPECT_LE(palette.width, side);
+        EXPECT_LE(palette.height, side);
+        // Which face a quad is, from where it stands: face i lies at the
+        // model's x from 2 i to 2 i + 1, which is the world's -y, 10 units
+        // to the model's unit.
+        double firstY = -1e9;
+        for (const WorldQuad& q : r.textured)
+            firstY = std::max({firstY, q.corner[0].y, q.corner[1].y, q.corner[2].y});
+        const int tolerance = side == 16 ? 64 : 0;
+        for (const WorldQuad& q : r.textured) {
+            const double y = std::max({q.corner[0].y, q.corner[1].y, q.corner[2].y});
+            const int i = int(std::lround((firstY - y) / 20));
+            ASSERT_TRUE(i >= 0 && i < Faces);
+            const PixelRGB c = palette.pixels[std::size_t(q.t[0] * palette.height) * palette.width +
+                                              std::size_t(q.s[0] * palette.width)];
+            EXPECT_LE(std::abs(c.red - i % 256), tolerance) << "face " << i;
+            EXPECT_LE(std::abs(c.green - (7 * i) % 256), tolerance) << "face " << i;
+            EXPECT_LE(std::abs(c.blue - (i / 3) % 256), tolerance) << "face " << i;
+        }
+    }
 }
 
 // Simplification cuts a model to the triangles asked for, and no further

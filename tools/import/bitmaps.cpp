@@ -242,21 +242,32 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
 {
     const int largest = settings.maxBitmapSide;
 
-    // The pictures that quads show, decoded; a picture that cannot be read
-    // leaves its quads in their material's flat colour.
-    std::map<int, Picture> pictures;
+    // A look: a picture under its material's tint. A picture that cannot be
+    // read leaves its quads in their material's flat colour.
+    std::map<std::tuple<int, int, int, int>, int> lookIds;
+    std::vector<int> lookPicture;
+    auto lookOf = [&](int material) {
+        const SourceMaterial& m = model.materials[std::size_t(material)];
+        const auto key = std::make_tuple(m.picture, m.tint.red, m.tint.green, m.tint.blue);
+        const auto [it, added] = lookIds.emplace(key, int(lookPicture.size()));
+        if (added)
+            lookPicture.push_back(m.picture);
+        return it->second;
+    };
+    std::map<int, Picture> decoded;
     std::map<int, bool> unreadable;
+    std::map<int, Picture> pictures;  // by look
     for (WorldQuad& q : quads) {
         if (!q.textured)
             continue;
         const int index = model.materials[std::size_t(q.material)].picture;
-        if (!pictures.count(index) && !unreadable.count(index)) {
+        if (!decoded.count(index) && !unreadable.count(index)) {
             Picture picture;
             std::string why;
             const SourcePicture& source = model.pictures[std::size_t(index)];
             if (decodePicture(source, picture, why) && picture.width > 0 && picture.height > 0) {
-                pictures[index] = resized(picture, powerOfTwoSide(picture.width, largest),
-                                          powerOfTwoSide(picture.height, largest));
+                decoded[index] = resized(picture, powerOfTwoSide(picture.width, largest),
+                                         powerOfTwoSide(picture.height, largest));
             } else {
                 unreadable[index] = true;
                 report.warnings.push_back("texture " + source.name +
@@ -266,20 +277,44 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
         if (unreadable.count(index)) {
             q.textured = false;
             q.colour = model.materials[std::size_t(q.material)].colour;
+            continue;
+        }
+        const int look = lookOf(q.material);
+        if (!pictures.count(look)) {
+            Picture tinted = decoded[index];
+            const PixelRGB tint = model.materials[std::size_t(q.material)].tint;
+            for (PixelRGB& p : tinted.pixels)
+                p = {std::uint8_t((p.red * tint.red + 127) / 255), std::uint8_t((p.green * tint.green + 127) / 255),
+                     std::uint8_t((p.blue * tint.blue + 127) / 255)};
+            pictures[look] = std::move(tinted);
         }
     }
 
+    // More flat colours than a palette of largest x largest texels holds
+    // (vertex colours of a scanned model, a small --max-texture): each
+    // channel keeps fewer bits until they fit.
     std::map<std::tuple<int, int, int>, int> palette;
-    for (const WorldQuad& q : quads)
-        if (!q.textured)
-            palette.emplace(std::make_tuple(q.colour.red, q.colour.green, q.colour.blue), 0);
+    for (int dropBits = 0; dropBits <= 8; ++dropBits) {
+        const int mask = (0xff << dropBits) & 0xff, half = dropBits > 0 ? 1 << (dropBits - 1) : 0;
+        palette.clear();
+        for (WorldQuad& q : quads)
+            if (!q.textured) {
+                if (dropBits > 0)
+                    q.colour = {std::uint8_t((q.colour.red & mask) | half),
+                                std::uint8_t((q.colour.green & mask) | half),
+                                std::uint8_t((q.colour.blue & mask) | half)};
+                palette.emplace(std::make_tuple(q.colour.red, q.colour.green, q.colour.blue), 0);
+            }
+        if (palette.size() <= std::size_t(largest) * std::size_t(largest))
+            break;
+    }
 
     // Pictures that repeat most keep a bitmap of their own, where GL_REPEAT
     // repeats them; the rest share the atlas, where a repeat costs a cut.
     std::map<int, long> repeats;
     for (const WorldQuad& q : quads)
         if (q.textured)
-            repeats[model.materials[std::size_t(q.material)].picture] += cellsOf(q).count();
+            repeats[lookOf(q.material)] += cellsOf(q).count();
     std::vector<int> order;
     for (const auto& entry : pictures)
         order.push_back(entry.first);
@@ -295,7 +330,7 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
         SceneBitmap bitmap;
         bitmap.id = ids[bitmaps.size()];
         bitmap.picture = pictures[order[k]];
-        bitmap.contents = "picture " + model.pictures[std::size_t(order[k])].name;
+        bitmap.contents = "picture " + model.pictures[std::size_t(lookPicture[std::size_t(order[k])])].name;
         ownId[order[k]] = bitmap.id;
         bitmaps.push_back(std::move(bitmap));
     }
@@ -390,7 +425,7 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
             out.push_back(q);
             continue;
         }
-        const int index = model.materials[std::size_t(q.material)].picture;
+        const int index = lookOf(q.material);
         if (ownId.count(index)) {
             q.texture = ownId[index];
             out.push_back(q);

@@ -6,11 +6,16 @@
 #include <cmath>
 #include <cstdio>
 
-// Measured with tools/bench_frames on imported folders under
-// tests/with_xvfb.sh (Mesa llvmpipe, 2 cores, 1280 x 1024 screen, the
-// program's window): see the importer's notes in docs/performance.md.
-const double FrameBaseMs = 12.0;
-const double FrameMsPerQuad = 0.0025;
+// Measured with tools/bench_frames (the normal-mode frame, 100 frames, its
+// median) on imported folders under tests/with_xvfb.sh: Mesa 22 llvmpipe,
+// 2 cores (shared with other work), the 640 x 480 window, the F-key-less
+// start view. BoxTextured.glb 31 quads (6 of them the model's, 25 the
+// lawn's) 4.3 ms; duck.dae 4235 quads 9.3 ms; 2CylinderEngine.glb at
+// --max-quads 20000, 16494 quads 33.8 ms; 2CylinderEngine.glb whole, 89351
+// quads 123.6 ms. The least-squares line through them: 6.4 ms + 1.32 us a
+// quad.
+const double FrameBaseMs = 6.4;
+const double FrameMsPerQuad = 0.00132;
 
 namespace {
 

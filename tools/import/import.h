@@ -8,7 +8,7 @@
 //   simplifyModel  (simplify.cpp)    fewer triangles, for --max-quads
 //   placeModel     (placement.cpp)   model space -> world space (z up), scaled
 //   makeQuads      (quads.cpp)       triangles -> quads
-//   makeBitmaps    (bitmaps.cpp)     pictures and colours -> 16 bitmaps,
+//   makeBitmaps    (bitmaps.cpp)     pictures and colours -> 15 bitmaps,
 //                                    texture ids and coordinates of the quads
 //   writeScene     (write_scene.cpp) the folder, whole or not at all
 //
@@ -84,6 +84,7 @@ struct SourceMaterial {
     std::string name;
     PixelRGB colour{204, 204, 204};  // base or diffuse colour, as displayed
     int picture = -1;                // index into SourceModel::pictures, or none
+    PixelRGB tint{255, 255, 255};    // what the picture is multiplied by (glTF's base colour factor)
 };
 
 // Faces that are not drawn, by why.

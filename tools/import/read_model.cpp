@@ -106,9 +106,14 @@ public:
             SourceMaterial material;
             material.name = m->GetName().C_Str();
             aiColor4D colour;
-            if (m->Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS ||
-                m->Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS)
+            const bool baseColour = m->Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS;
+            if (baseColour || m->Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS)
                 material.colour = colourOf(colour, linearColours_);
+            // A metal-rough (glTF) base colour multiplies its picture; the
+            // older formats' diffuse colour often stands beside a picture
+            // without meaning to darken it.
+            if (baseColour)
+                material.tint = material.colour;
             aiString file;
             for (aiTextureType type : {aiTextureType_BASE_COLOR, aiTextureType_DIFFUSE})
                 if (m->GetTextureCount(type) > 0 && m->GetTexture(type, 0, &file) == AI_SUCCESS &&

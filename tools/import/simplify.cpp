@@ -1,7 +1,7 @@
 // Simplifying a model that would give too many quads, with meshoptimizer:
-// each material's triangles apart, so that materials keep their borders,
-// first keeping open borders and texture seams, then, if that cannot get
-// low enough, letting borders move, and at last by clustering (sloppy).
+// first keeping open borders and texture seams (and so the borders between
+// materials), then, if that cannot get low enough, letting open borders
+// move, and at last by clustering (sloppy), which keeps neither.
 // Entry point: simplifyModel().
 #include "import.h"
 
@@ -9,7 +9,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <map>
 #include <unordered_map>
 
 namespace {
@@ -29,38 +28,32 @@ const char* describe(Method method)
     return "";
 }
 
-// One material's triangles (of the meshes with the same attributes) with their own compact vertex numbering, as
-// meshoptimizer takes them.
-struct Group {
-    std::vector<ModelTriangle> triangles;
+// The model's triangles with a compact vertex numbering, as meshoptimizer
+// takes them, and what each vertex's triangles are (each vertex comes from
+// one mesh, so all its triangles share a material and its attributes).
+struct Mesh {
     std::vector<std::uint32_t> vertices;  // local -> model vertex
+    std::vector<ModelTriangle> kindOf;    // local -> a triangle that uses it
     std::vector<unsigned> indices;        // local
     std::vector<float> positions;
 };
 
-std::vector<Group> groupsOf(const SourceModel& model)
+Mesh meshOf(const SourceModel& model)
 {
-    std::map<int, Group> byMaterial;
+    Mesh mesh;
+    std::unordered_map<std::uint32_t, unsigned> local;
     for (const ModelTriangle& t : model.triangles)
-        byMaterial[4 * t.material + (t.hasTexCoords ? 2 : 0) + (t.hasColours ? 1 : 0)]
-            .triangles.push_back(t);
-    std::vector<Group> groups;
-    for (auto& entry : byMaterial) {
-        Group& group = entry.second;
-        std::unordered_map<std::uint32_t, unsigned> local;
-        for (const ModelTriangle& t : group.triangles)
-            for (std::uint32_t v : t.v) {
-                const auto [it, added] = local.emplace(v, unsigned(group.vertices.size()));
-                if (added) {
-                    group.vertices.push_back(v);
-                    const Point3d& p = model.vertices[v].position;
-                    group.positions.insert(group.positions.end(), {float(p.x), float(p.y), float(p.z)});
-                }
-                group.indices.push_back(it->second);
+        for (std::uint32_t v : t.v) {
+            const auto [it, added] = local.emplace(v, unsigned(mesh.vertices.size()));
+            if (added) {
+                mesh.vertices.push_back(v);
+                mesh.kindOf.push_back(t);
+                const Point3d& p = model.vertices[v].position;
+                mesh.positions.insert(mesh.positions.end(), {float(p.x), float(p.y), float(p.z)});
             }
-        groups.push_back(std::move(group));
-    }
-    return groups;
+            mesh.indices.push_back(it->second);
+        }
+    return mesh;
 }
 
 } // namespace
@@ -73,35 +66,32 @@ SimplifyReport simplifyModel(SourceModel& model, std::size_t targetTriangles)
         report.method = "not needed";
         return report;
     }
-    const double ratio = double(targetTriangles) / double(model.triangles.size());
-    std::vector<Group> groups = groupsOf(model);
+    // The whole model as one mesh: the vertices where materials meet are
+    // distinct vertices at one place, which meshoptimizer keeps as seams,
+    // and the triangles to remove are chosen over the whole model, so that
+    // no small part has to vanish for its share.
+    const Mesh mesh = meshOf(model);
     std::vector<ModelTriangle> result;
     for (Method method : {Method::KeepBorders, Method::MoveBorders, Method::Sloppy}) {
+        std::vector<unsigned> kept(mesh.indices.size());
+        float error = 0;
+        std::size_t count = 0;
+        if (method == Method::Sloppy)
+            count = meshopt_simplifySloppy(kept.data(), mesh.indices.data(), mesh.indices.size(),
+                                           mesh.positions.data(), mesh.vertices.size(),
+                                           3 * sizeof(float), 3 * targetTriangles, 1.0f, &error);
+        else
+            count = meshopt_simplify(kept.data(), mesh.indices.data(), mesh.indices.size(),
+                                     mesh.positions.data(), mesh.vertices.size(), 3 * sizeof(float),
+                                     3 * targetTriangles, 1.0f,
+                                     method == Method::KeepBorders ? meshopt_SimplifyLockBorder : 0,
+                                     &error);
         result.clear();
-        double error = 0;
-        for (const Group& group : groups) {
-            const std::size_t target = 3 * std::size_t(std::floor(double(group.triangles.size()) * ratio));
-            std::vector<unsigned> kept(group.indices.size());
-            float groupError = 0;
-            std::size_t count = 0;
-            if (method == Method::Sloppy)
-                count = meshopt_simplifySloppy(kept.data(), group.indices.data(), group.indices.size(),
-                                               group.positions.data(), group.vertices.size(),
-                                               3 * sizeof(float), target, 1.0f, &groupError);
-            else
-                count = meshopt_simplify(kept.data(), group.indices.data(), group.indices.size(),
-                                         group.positions.data(), group.vertices.size(),
-                                         3 * sizeof(float), target, 1.0f,
-                                         method == Method::KeepBorders ? meshopt_SimplifyLockBorder : 0,
-                                         &groupError);
-            error = std::max(error, double(groupError));
-            const ModelTriangle& like = group.triangles.front();
-            for (std::size_t i = 0; i + 2 < count; i += 3) {
-                ModelTriangle t = like;
-                for (int k = 0; k < 3; ++k)
-                    t.v[k] = group.vertices[kept[i + std::size_t(k)]];
-                result.push_back(t);
-            }
+        for (std::size_t i = 0; i + 2 < count; i += 3) {
+            ModelTriangle t = mesh.kindOf[kept[i]];
+            for (int k = 0; k < 3; ++k)
+                t.v[k] = mesh.vertices[kept[i + std::size_t(k)]];
+            result.push_back(t);
         }
         report.method = describe(method);
         report.error = error;
