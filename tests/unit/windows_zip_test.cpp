@@ -7,6 +7,7 @@
 #include <zip.h>
 
 #include <sys/stat.h>
+#include <unistd.h>
 #include <utime.h>
 
 #include <fstream>
@@ -205,6 +206,43 @@ TEST(WindowsZip, SameFilesGiveTheSameBytesWhateverTheirTimes)
     EXPECT_EQ(readWhole("casa.zip"), readWhole("other/casa.zip"));
 }
 
+TEST(WindowsZip, ItsPlaceIsCheckedBeforeAnyWork)
+{
+    ScopedWorkDir work;
+    std::string error;
+    EXPECT_TRUE(checkWindowsZipPlace("casa.zip", false, error)) << error;
+    EXPECT_TRUE(checkWindowsZipPlace(work.path() + "/casa.zip", false, error)) << error;
+
+    writeFile("casa.zip", "someone's zip");
+    EXPECT_FALSE(checkWindowsZipPlace("casa.zip", false, error));
+    EXPECT_NE(error.find("exists"), std::string::npos) << error;
+    EXPECT_TRUE(checkWindowsZipPlace("casa.zip", true, error)) << error;
+
+    makeFolders("a-folder.zip");
+    error.clear();
+    EXPECT_FALSE(checkWindowsZipPlace("a-folder.zip", true, error));
+    EXPECT_NE(error.find("a-folder.zip"), std::string::npos) << error;
+
+    error.clear();
+    EXPECT_FALSE(checkWindowsZipPlace("missing/casa.zip", false, error));
+    EXPECT_NE(error.find("missing/casa.zip"), std::string::npos) << error;
+    writeFile("a-file", "x");
+    error.clear();
+    EXPECT_FALSE(checkWindowsZipPlace("a-file/casa.zip", false, error));
+    EXPECT_NE(error.find("a-file/casa.zip"), std::string::npos) << error;
+
+    // Root writes everywhere: a folder without write permission refuses
+    // only other users, so that case is checked where the tests are not root.
+    if (geteuid() != 0) {
+        makeFolders("locked");
+        chmod("locked", 0555);
+        error.clear();
+        EXPECT_FALSE(checkWindowsZipPlace("locked/casa.zip", false, error));
+        EXPECT_NE(error.find("cannot be written"), std::string::npos) << error;
+        chmod("locked", 0755);
+    }
+}
+
 TEST(WindowsZip, RefusesAnExistingZipUnlessReplacingAndAMissingFile)
 {
     ScopedWorkDir work;
@@ -224,6 +262,9 @@ TEST(WindowsZip, RefusesAnExistingZipUnlessReplacingAndAMissingFile)
     error.clear();
     EXPECT_FALSE(writeWindowsZip("no-such-folder/casa.zip", "scene", kit, true, error));
     EXPECT_NE(error.find("no-such-folder/casa.zip"), std::string::npos) << error;
+    error.clear();
+    EXPECT_FALSE(writeWindowsZip("scene", "scene", kit, true, error));
+    EXPECT_NE(error.find("folder"), std::string::npos) << error;
 
     std::remove("scene/agua.bmp");
     error.clear();

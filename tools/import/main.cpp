@@ -4,8 +4,6 @@
 #include "import.h"
 #include "windows_zip.h"
 
-#include <sys/stat.h>
-
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -145,14 +143,9 @@ int main(int argc, char** argv)
     WindowsKit windows;
     if (!settings.windowsZip.empty()) {
         std::string error;
-        struct stat existing;
-        if (!findWindowsKit("/proc/self/exe", windows, error)) {
+        if (!findWindowsKit("/proc/self/exe", windows, error) ||
+            !checkWindowsZipPlace(settings.windowsZip, settings.force, error)) {
             std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
-            return 2;
-        }
-        if (!settings.force && lstat(settings.windowsZip.c_str(), &existing) == 0) {
-            std::fprintf(stderr, "mirtal-import: %s: exists already (--force replaces it)\n",
-                         settings.windowsZip.c_str());
             return 2;
         }
     }

@@ -11,6 +11,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -114,6 +115,33 @@ std::string windowsZipFolderName(const std::string& zipPath)
     return name;
 }
 
+bool checkWindowsZipPlace(const std::string& zipPath, bool replace, std::string& error)
+{
+    struct stat info;
+    if (lstat(zipPath.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            error = zipPath + ": is a folder, not a zip file";
+            return false;
+        }
+        if (!replace) {
+            error = zipPath + ": exists already (--force replaces it)";
+            return false;
+        }
+    }
+    // libzip writes a file beside the zip and renames it, so the folder
+    // itself must take new files.
+    const std::string folder = folderOf(zipPath);
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        error = zipPath + ": no folder " + folder + " to write the zip in";
+        return false;
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = zipPath + ": the folder " + folder + " cannot be written";
+        return false;
+    }
+    return true;
+}
+
 bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
                      const WindowsKit& kit, bool replace, std::string& error)
 {
@@ -137,11 +165,8 @@ bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
         }
     }
 
-    struct stat existing;
-    if (!replace && lstat(zipPath.c_str(), &existing) == 0) {
-        error = zipPath + ": exists already (--force replaces it)";
+    if (!checkWindowsZipPlace(zipPath, replace, error))
         return false;
-    }
     int code = 0;
     zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
     if (!archive) {

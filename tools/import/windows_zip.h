@@ -28,11 +28,16 @@ bool findWindowsKit(const std::string& toolPath, WindowsKit& kit, std::string& e
 // "mirtal-walk-through" when that leaves no name.
 std::string windowsZipFolderName(const std::string& zipPath);
 
+// Whether zipPath may be written, before any work: not an existing file
+// unless replace, and in a folder that exists and can be written. Returns
+// false with a one-line message naming zipPath.
+bool checkWindowsZipPlace(const std::string& zipPath, bool replace, std::string& error);
+
 // Writes zipPath: its top folder, then mirtal.exe, the read-me texts and the
 // scene's 23 files (the 17 bitmaps, the two scene files, the four raw
 // images) in name order, all with one fixed time and fixed modes, so that
-// the same files give the same bytes. An existing zip is refused unless
-// replace. The zip appears whole or not at all (written under another name
+// the same files give the same bytes. Refuses what checkWindowsZipPlace
+// refuses. The zip appears whole or not at all (written under another name
 // and renamed at the end). Returns false with a one-line message.
 bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
                      const WindowsKit& kit, bool replace, std::string& error);
