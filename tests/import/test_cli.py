@@ -129,6 +129,10 @@ def main():
                                 capture_output=True, text=True, timeout=120)
         checks.check(result.returncode == 0, f"options after the names: status 0 ({result.stderr!r})")
         checks.check(len(os.listdir(out)) == SCENE_FILES, "the 23 scene files written")
+        mask = os.umask(0)
+        os.umask(mask)
+        checks.check(os.stat(out).st_mode & 0o777 == 0o777 & ~mask,
+                     f"the folder has a new folder's permissions ({oct(os.stat(out).st_mode)})")
         checks.check(0 < quads_written(out) <= 500,
                      f"--max-quads 500: {quads_written(out)} model quads")
 
