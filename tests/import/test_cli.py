@@ -11,6 +11,7 @@ the scene's."""
 import argparse
 import glob
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -126,10 +127,36 @@ def main():
         # Options after the names, and --max-quads keeping to its number.
         result = subprocess.run([args.binary, DUCK, out, "--max-quads", "500"],
                                 capture_output=True, text=True, timeout=120)
-        checks.check(result.returncode == 0, f"options after the names: status 0 ({result.stderr})")
+        checks.check(result.returncode == 0, f"options after the names: status 0 ({result.stderr!r})")
         checks.check(len(os.listdir(out)) == SCENE_FILES, "the 23 scene files written")
+        mask = os.umask(0)
+        os.umask(mask)
+        checks.check(os.stat(out).st_mode & 0o777 == 0o777 & ~mask,
+                     f"the folder has a new folder's permissions ({oct(os.stat(out).st_mode)})")
         checks.check(0 < quads_written(out) <= 500,
                      f"--max-quads 500: {quads_written(out)} model quads")
+
+        # A model too big to walk through comfortably: a warning with its
+        # quad count, the frame time and the --max-quads to use, which then
+        # holds.
+        engine = f"{MODELS}/glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb"
+        big = f"{work}/big"
+        result = subprocess.run([args.binary, engine, big], capture_output=True, text=True,
+                                timeout=300)
+        warning = re.search(r"warning: (\d+) quads will take about (\d+) ms a frame .*"
+                            r"--max-quads (\d+) keeps it near 25 frames a second", result.stderr)
+        checks.check(result.returncode == 0 and warning is not None
+                     and int(warning.group(1)) == quads_written(big),
+                     f"a big model: warned with its quad count and a --max-quads ({result.stderr!r})")
+        if warning:
+            shutil.rmtree(big)
+            suggested = warning.group(3)
+            result = subprocess.run([args.binary, "--max-quads", suggested, engine, big],
+                                    capture_output=True, text=True, timeout=300)
+            checks.check(result.returncode == 0 and "warning" not in result.stderr
+                         and quads_written(big) <= int(suggested),
+                         f"--max-quads {suggested}: {quads_written(big)} quads, no warning")
+        shutil.rmtree(big, ignore_errors=True)
 
         # An existing folder that is not empty: refused, then --force.
         with open(f"{out}/notes.txt", "w") as f:
@@ -145,7 +172,7 @@ def main():
                      "existing folder without --force: untouched")
         result = subprocess.run([args.binary, "--force", BOX, out],
                                 capture_output=True, text=True, timeout=120)
-        checks.check(result.returncode == 0, f"--force before the names: status 0 ({result.stderr})")
+        checks.check(result.returncode == 0, f"--force before the names: status 0 ({result.stderr!r})")
         checks.check(quads_written(out) == 6, f"--force: the box's 6 quads replace the duck's")
         with open(f"{out}/notes.txt") as f:
             checks.check(f.read() == "mine\n", "--force: a file that is not the scene's is kept")

@@ -372,6 +372,23 @@ TEST(ImportQuads, FrontSquareBecomesOneQuadFacingMinusX)
     EXPECT_NEAR(quadArea(r.quads[0]), 100, 1e-9);
 }
 
+// Points and lines are not drawn: they are counted by kind, and the faces
+// beside them imported.
+TEST(ImportQuads, PointsAndLinesAreCountedAndDropped)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("grey", "Kd 0.5 0.5 0.5");
+    obj.text("usemtl grey");
+    obj.text(squareAtFront());
+    obj.text("l 1 2\nl 2 3\nl 3 4 1\np 1\np 2 3");
+    const Imported r = runStages(metreSettings(obj.write()));
+    EXPECT_EQ(r.quads.size(), 1u);
+    EXPECT_EQ(r.source.dropped.lines, 4u);   // "l 3 4 1" is two lines
+    EXPECT_EQ(r.source.dropped.points, 3u);  // "p 2 3" is two points
+    EXPECT_EQ(describeDropped(r.source.dropped), "3 points, 4 lines");
+}
+
 // Two triangles that share an edge but cannot be one quad: texture
 // coordinates that are not one affine map (the square's picture is bent),
 // a fold out of the plane, a non-convex outline.

@@ -54,7 +54,7 @@ Result build(SourceModel model, const ImportSettings& settings, std::size_t targ
     r.placement = placeModel(model, settings);
     r.quads = makeQuads(model, r.quadReport);
     if (r.quads.empty())
-        throw ImportError("no face left to draw (" + describeDropped(model.dropped) + ")");
+        throw ImportError("no face left to draw (dropped: " + describeDropped(model.dropped) + ")");
     r.bitmaps = makeBitmaps(model, r.quads, settings, r.bitmapReport);
     r.modelQuads = r.quads.size();
     r.dropped = model.dropped;

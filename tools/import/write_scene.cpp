@@ -17,6 +17,7 @@
 #include <cstring>
 #include <filesystem>
 #include <iterator>
+#include <sys/stat.h>
 
 namespace fs = std::filesystem;
 
@@ -113,6 +114,11 @@ void writeScene(const std::vector<WorldQuad>& quads, const std::vector<SceneBitm
     if (!mkdtemp(pattern.data()))
         throw OutputError("cannot make a folder beside it: " + std::string(std::strerror(errno)));
     const fs::path temporary(pattern);
+    // mkdtemp makes the folder for its owner alone; the scene folder gets the
+    // permissions of any new folder.
+    const mode_t mask = umask(0);
+    umask(mask);
+    chmod(pattern.c_str(), 0777 & ~mask);
     try {
         QuadModel scene;
         for (const WorldQuad& q : quads) {
