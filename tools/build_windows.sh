@@ -5,7 +5,8 @@
 # mirtal-<version>/, that holds mirtal.exe (with its icon and version
 # information), the default scene's files, the read-me texts and the licence.
 #   tools/build_windows.sh
-# Everything is built in build-windows/ (the program: build-windows/mirtal.exe).
+# Everything is built in build-windows/ (the program: build-windows/mirtal.exe;
+# for mirtal-import --windows-zip: build-windows/walk-through/).
 # The freeglut build is kept there, so that later runs only rebuild Mirtal.
 # The same commit gives the same zip (tools/release_env.sh): build paths are
 # mapped to '.', the linker writes no time stamp, and the zip is written in
@@ -72,6 +73,17 @@ version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
 stage=$out/stage/mirtal-$version
 rm -rf "$out/stage"
 (umask 022 && cmake --install "$out" --prefix "$stage" --strip > /dev/null)
+
+# What mirtal-import --windows-zip puts beside an imported scene, found there
+# by the importer of a source tree: the release zip's own program and texts,
+# the very files (tools/package.sh puts them in the .deb).
+kit=$out/walk-through
+rm -rf "$kit"
+mkdir -p "$kit"
+for name in mirtal.exe LEIA-ME.txt README.txt LICENSE.txt; do
+    cp "$stage/$name" "$kit/"
+done
+
 mkdir -p dist
 python3 tools/write_zip.py "$stage" "dist/mirtal-$version-windows-x86_64.zip"
 ls -l "$out/mirtal.exe" "dist/mirtal-$version-windows-x86_64.zip"

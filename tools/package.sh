@@ -14,6 +14,10 @@ source tools/release_env.sh
 source tools/packages.sh
 bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${DEB_PACKAGES[@]}"
 
+# The Windows program first: the mirtal package carries it for
+# mirtal-import --windows-zip (build-windows/walk-through/).
+bash tools/build_windows.sh
+
 echo "== the Debian packages =="
 out=build-package
 # Built with Debian's own compiler and linker flags (optimisation,
@@ -23,7 +27,8 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 cmake -S . -B "$out" -DMIRTAL_TESTS=OFF -DMIRTAL_WERROR=ON -DCMAKE_BUILD_TYPE=None \
       -DCMAKE_CXX_FLAGS="$cxxflags" \
-      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" > /dev/null
+      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+      -DMIRTAL_WINDOWS_BUILD="$PWD/build-windows" > /dev/null
 cmake --build "$out" -j"$(nproc)"
 # Installed files carry the modes install() gives them, whatever the umask.
 (cd "$out" && umask 022 && cpack -G DEB > /dev/null)
@@ -33,8 +38,6 @@ mkdir -p dist
 for deb in "${debs[@]}"; do
     cp "$out/$deb" dist/
 done
-
-bash tools/build_windows.sh
 
 (cd dist && sha256sum "${debs[@]}" "mirtal-${version}-windows-x86_64.zip" > SHA256SUMS)
 echo "== dist/SHA256SUMS (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) =="

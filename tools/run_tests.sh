@@ -41,7 +41,7 @@ tests/with_xvfb.sh python3 tests/release/test_deb.py --deb "dist/mirtal_${versio
     --data-deb "dist/mirtal-data_${version}_all.deb"
 tests/with_xvfb.sh python3 tests/release/test_wine.py \
     --zip "dist/mirtal-${version}-windows-x86_64.zip" --linux-binary build/mirtal --data data \
-    --wineprefix build-windows/wineprefix
+    --wineprefix build-windows/wineprefix --importer build/tools/import/mirtal-import
 
 echo "== the release artefacts again, from a clone of the commit in another folder =="
 python3 tests/release/test_reproducible.py --sums dist/SHA256SUMS

@@ -101,9 +101,11 @@ def decode_xwd(data):
 
 class Mirtal:
     """One run of the program in a scratch working directory; prefix is a
-    command that runs the binary (("wine",) for the Windows build)."""
+    command that runs the binary (("wine",) for the Windows build), args
+    follow it (the launcher's), env replaces the environment if given."""
 
-    def __init__(self, binary, data_dir=None, extra_files=None, omit=(), prefix=()):
+    def __init__(self, binary, data_dir=None, extra_files=None, omit=(), prefix=(), args=(),
+                 env=None):
         self.workdir = tempfile.mkdtemp(prefix="mirtal-e2e-")
         if data_dir and os.path.isdir(data_dir):
             for name in os.listdir(data_dir):
@@ -116,7 +118,7 @@ class Mirtal:
             with open(os.path.join(self.workdir, name), "wb") as f:
                 f.write(content)
         self.process = subprocess.Popen(
-            [*prefix, binary], cwd=self.workdir,
+            [*prefix, binary, *args], cwd=self.workdir, env=env,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
 

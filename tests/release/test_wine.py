@@ -20,6 +20,19 @@ there under Wine on the same Xvfb and Mesa as the Linux build:
 - ESC, and the menu's "Sair", end it with status 0;
 - Wine's WGL offers swap control, and the exe asks it for an interval of 1.
 
+The walk-through zip of mirtal-import --windows-zip (the Linux importer of
+the source tree, which takes build-windows/'s mirtal.exe), for a model of
+assimp-testmodels:
+- one top folder named after the zip, holding mirtal.exe (the release zip's),
+  the read-me texts and the imported folder's 23 files byte for byte, in
+  that order, each entry at one fixed time; the same import gives the same
+  bytes;
+- unpacked, its exe under Wine shows the imported model (its F3 picture is
+  unlike the default scene's) and its F3 picture is the Linux build's F3
+  picture on the imported folder;
+- the importer with no Windows build near it refuses --windows-zip with
+  status 2 and one line, and writes no folder.
+
 Run under tests/with_xvfb.sh; Wine uses a prefix of its own (--wineprefix),
 made here on first use."""
 
@@ -55,6 +68,8 @@ RT_ICON, RT_GROUP_ICON, RT_VERSION = 3, 14, 16
 # As for the Linux icons (tests/release/test_deb.py): every size, reduced
 # to 16 x 16, within this mean channel difference of the 256 px one.
 ICON_LIKENESS = 10
+# The model of the walk-through zip, in assimp-testmodels.
+WALK_THROUGH_MODEL = "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb"
 
 
 def parse_args():
@@ -63,6 +78,8 @@ def parse_args():
     parser.add_argument("--linux-binary", required=True, help="the Linux build, for reference")
     parser.add_argument("--data", required=True, help="the default scene")
     parser.add_argument("--wineprefix", required=True)
+    parser.add_argument("--importer", required=True, help="the Linux build's mirtal-import")
+    parser.add_argument("--model", default="/usr/share/assimp/models/" + WALK_THROUGH_MODEL)
     return parser.parse_args()
 
 
@@ -268,9 +285,10 @@ def start_under_wine(unpacked):
     return app
 
 
-def linux_reference(args):
-    """The Linux build's F3 picture and its standard output."""
-    app = Mirtal(os.path.abspath(args.linux_binary), args.data)
+def linux_reference(args, data=None):
+    """The Linux build's F3 picture and its standard output, on data (the
+    default scene if None)."""
+    app = Mirtal(os.path.abspath(args.linux_binary), data or args.data)
     try:
         app.wait_for_window()
         wait_for_first_frame(app)
@@ -355,6 +373,84 @@ def check_menu_exit(checks, unpacked):
         app.close()
 
 
+def import_with_zip(args, scratch, name):
+    """mirtal-import MODEL scratch/NAME/scene --windows-zip scratch/NAME/walk.zip:
+    (status, standard error, folder, zip)."""
+    os.makedirs(os.path.join(scratch, name))
+    folder = os.path.join(scratch, name, "scene")
+    archive = os.path.join(scratch, name, "walk.zip")
+    result = subprocess.run([os.path.abspath(args.importer), args.model, folder,
+                             "--windows-zip", archive], capture_output=True, text=True, timeout=300)
+    return result.returncode, result.stderr, folder, archive
+
+
+def check_walk_through_zip(checks, args, scratch, default_f3):
+    status, err, folder, archive = import_with_zip(args, scratch, "a")
+    checks.check(status == 0, f"mirtal-import --windows-zip: status 0 (got {status}: {err.strip()!r})")
+    if status != 0:
+        return
+    status, _, _, again = import_with_zip(args, scratch, "b")
+    with open(archive, "rb") as a, open(again, "rb") as b:
+        checks.check(status == 0 and a.read() == b.read(), "the same import gives the same zip bytes")
+
+    top = "walk/"
+    scene = sorted(n for n in os.listdir(folder) if n.endswith((".bmp", ".raw", ".geo")))
+    expected = ([top, top + "mirtal.exe", top + "LEIA-ME.txt", top + "README.txt"]
+                + [top + n for n in scene])
+    with zipfile.ZipFile(archive) as zipped:
+        infos = zipped.infolist()
+        names = [i.filename for i in infos]
+        checks.check(names == expected and len(scene) == BITMAP_COUNT + 2 + RAW_IMAGES,
+                     f"one top folder {top} with mirtal.exe, the read-me texts and the 23 scene "
+                     f"files in name order (got {names})")
+        checks.check({i.date_time for i in infos} == {(1980, 1, 1, 0, 0, 0)},
+                     "every entry has the one fixed time")
+        same = all(zipped.read(top + n) == open(os.path.join(folder, n), "rb").read() for n in scene)
+        checks.check(same, "the zip's scene files are the imported folder's, byte for byte")
+        with zipfile.ZipFile(args.zip) as release:
+            exe = release.read(next(n for n in release.namelist() if n.endswith("mirtal.exe")))
+        checks.check(zipped.read(top + "mirtal.exe") == exe,
+                     "the zip's mirtal.exe is the release zip's")
+        unpacked = os.path.join(scratch, "unpacked")
+        zipped.extractall(unpacked)
+
+    linux_f3, _ = linux_reference(args, folder)
+    unlike = share_unlike(linux_f3, default_f3)
+    checks.check(unlike > OTHER_VIEW, f"on Linux, F3 on the imported folder is unlike the default "
+                                      f"scene's ({unlike:.3f} unlike)")
+    app = start_under_wine(os.path.join(unpacked, top))
+    try:
+        f3 = view_picture(app, "F3")
+        unlike = share_unlike(f3, default_f3)
+        checks.check(unlike > OTHER_VIEW,
+                     f"the zip's exe shows the imported model ({unlike:.3f} unlike the default F3)")
+        unlike = share_unlike(f3, linux_f3)
+        checks.check(unlike <= SAME_VIEW,
+                     f"its F3 shows the Linux build's F3 picture of the folder ({unlike:.3f} unlike)")
+        app.key("Escape")
+        status = app.wait_for_exit(timeout=30)
+        checks.check(status == 0, f"ESC ends it with status 0 (got {status})")
+    finally:
+        app.close()
+
+
+def check_no_windows_build(checks, args, scratch):
+    """A copy of the importer far from any Windows build."""
+    alone = os.path.join(scratch, "alone")
+    os.makedirs(alone)
+    shutil.copy(args.importer, alone)
+    folder = os.path.join(scratch, "not-written")
+    result = subprocess.run([os.path.join(alone, os.path.basename(args.importer)), args.model,
+                             folder, "--windows-zip", os.path.join(scratch, "no.zip")],
+                            capture_output=True, text=True, timeout=300)
+    checks.check(result.returncode == 2 and result.stderr.count("\n") == 1
+                 and "mirtal.exe" in result.stderr,
+                 f"with no Windows build, --windows-zip ends with status 2 and one line naming "
+                 f"mirtal.exe (got {result.returncode}: {result.stderr!r})")
+    checks.check(not os.path.exists(folder) and not os.path.exists(os.path.join(scratch, "no.zip")),
+                 "and writes neither the folder nor the zip")
+
+
 def main():
     args = parse_args()
     checks = Checks("wine")
@@ -372,6 +468,12 @@ def main():
         check_run(checks, unpacked, linux_f3, linux_output)
         check_menu_exit(checks, unpacked)
         check_swap_interval(checks, unpacked)
+        walk_through = tempfile.mkdtemp(prefix="mirtal-walk-")
+        try:
+            check_walk_through_zip(checks, args, walk_through, linux_f3)
+            check_no_windows_build(checks, args, walk_through)
+        finally:
+            shutil.rmtree(walk_through, ignore_errors=True)
     finally:
         # The prefix's server and its helper processes end with it.
         subprocess.run(["wineserver", "--kill"], capture_output=True, timeout=60)
