@@ -259,7 +259,7 @@ TEST(WindowsZip, RefusesAnExistingZipUnlessReplacingAndAMissingFile)
     EXPECT_NE(error.find("exists"), std::string::npos) << error;
     EXPECT_EQ(readWhole("casa.zip"), "someone's zip");
     ASSERT_TRUE(writeWindowsZip("casa.zip", "scene", kit, true, error)) << error;
-    EXPECT_EQ(readZip("casa.zip").size(), 4 + SceneNames.size());
+    EXPECT_EQ(readZip("casa.zip").size(), 5 + SceneNames.size());
 
     error.clear();
     EXPECT_FALSE(writeWindowsZip("no-such-folder/casa.zip", "scene", kit, true, error));
