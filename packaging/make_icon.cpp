@@ -1,12 +1,16 @@
-// The program's desktop icon: the front of the house on its grass under the
-// sky, painted from the default scene's own textures (wall, roof, door,
-// windows, grass, sky), each scaled down by averaging, and written as a
-// 64 x 64 PNG.
-//   make_icon DATA_FOLDER OUTPUT.png
+// The program's icon: the front of the house on its grass under the sky,
+// painted from the default scene's own textures (wall, roof, door, windows,
+// grass, sky), each scaled down by averaging. One drawing, laid out on a
+// 64 x 64 grid and painted afresh at each of the icon sizes a desktop asks
+// for: a PNG at each size for the Linux icon theme, and one Windows .ico
+// that holds them all.
+//   make_icon DATA_FOLDER OUTPUT_FOLDER
+// writes OUTPUT_FOLDER/mirtal-<size>.png for each size and
+// OUTPUT_FOLDER/mirtal.ico.
 #include "image/bmp_reader.h"
 
 #include <algorithm>
-#include <array>
+#include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
@@ -17,15 +21,32 @@
 
 namespace {
 
-constexpr int IconSide = 64;
+// The sizes, in pixels a side, of the hicolor theme's usual folders and of
+// the Windows shell's views (small, medium, large, extra large icons).
+constexpr int IconSizes[] = {16, 32, 48, 64, 128, 256};
+
+// The drawing's grid: shapes below are placed in units of a 64 x 64 icon.
+constexpr double GridSide = 64;
 
 // The icon's pixels, top row first.
-using Icon = std::array<std::array<PixelRGB, IconSide>, IconSide>;
+struct Icon {
+    explicit Icon(int side) : side(side), pixels(std::size_t(side) * side) {}
+    PixelRGB& at(int x, int y) { return pixels[std::size_t(y) * side + x]; }
+    const PixelRGB& at(int x, int y) const { return pixels[std::size_t(y) * side + x]; }
+
+    int side;
+    std::vector<PixelRGB> pixels;
+};
 
 // A part of a texture, as fractions of its width and height measured from
 // its top-left corner, as the picture is seen.
 struct Area {
     double left = 0, top = 0, right = 1, bottom = 1;
+};
+
+// A rectangle of the drawing, in grid units from the icon's top-left corner.
+struct Place {
+    double left, top, width, height;
 };
 
 // A texture read from the scene's folder; its pixels go with it.
@@ -73,23 +94,47 @@ PixelRGB cellMean(const Pixmap& texture, const Area& area, int column, int row, 
     return {std::uint8_t(red / count), std::uint8_t(green / count), std::uint8_t(blue / count)};
 }
 
-// Paints `area` of `texture` over the icon's rectangle from (left, top),
-// width x height pixels, where `inside(x, y)` holds (icon coordinates).
+// Paints `area` of `texture` over the icon's pixels that `place` covers,
+// where `inside(u, v)` holds for the pixel's centre (grid units): each
+// pixel gets the mean of its own cell of the area.
 template <typename Shape>
-void paint(Icon& icon, const Texture& texture, const Area& area, int left, int top, int width,
-           int height, Shape inside)
+void paint(Icon& icon, const Texture& texture, const Area& area, const Place& place, Shape inside)
 {
+    const double scale = icon.side / GridSide;
+    const int left = int(std::lround(place.left * scale));
+    const int top = int(std::lround(place.top * scale));
+    const int width = std::max(1, int(std::lround((place.left + place.width) * scale)) - left);
+    const int height = std::max(1, int(std::lround((place.top + place.height) * scale)) - top);
     for (int row = 0; row < height; ++row)
-        for (int column = 0; column < width; ++column)
-            if (inside(left + column, top + row))
-                icon[top + row][left + column] =
-                    cellMean(texture.pixmap, area, column, row, width, height);
+        for (int column = 0; column < width; ++column) {
+            const int x = left + column, y = top + row;
+            if (x < icon.side && y < icon.side && inside((x + 0.5) / scale, (y + 0.5) / scale))
+                icon.at(x, y) = cellMean(texture.pixmap, area, column, row, width, height);
+        }
 }
 
-void paintRectangle(Icon& icon, const Texture& texture, const Area& area, int left, int top,
-                    int width, int height)
+void paintRectangle(Icon& icon, const Texture& texture, const Area& area, const Place& place)
 {
-    paint(icon, texture, area, left, top, width, height, [](int, int) { return true; });
+    paint(icon, texture, area, place, [](double, double) { return true; });
+}
+
+Icon paintIcon(const std::string& data, int side)
+{
+    Icon icon(side);
+    // The sky texture is a sphere map: its lower half holds the clouds
+    // seen from below.
+    paintRectangle(icon, Texture(data, "ceu.bmp"), {0.2, 0.6, 0.8, 0.85}, {0, 0, 64, 40});
+    paintRectangle(icon, Texture(data, "Relva1.bmp"), {}, {0, 40, 64, 24});
+    // A hipped roof seen from the front: a trapezoid over the wall whose
+    // sides rise one unit inwards for each unit up.
+    paint(icon, Texture(data, "Telhado1.bmp"), {}, {3, 16, 58, 13},
+          [](double u, double v) { return u + v >= 32 && u - v <= 32; });
+    paintRectangle(icon, Texture(data, "Parede1.bmp"), {}, {7, 29, 50, 20});
+    const Texture window(data, "Janela1.bmp");
+    paintRectangle(icon, window, {}, {12, 33, 10, 9});
+    paintRectangle(icon, window, {}, {42, 33, 10, 9});
+    paintRectangle(icon, Texture(data, "Porta.bmp"), {}, {28, 35, 8, 14});
+    return icon;
 }
 
 // --- PNG: 8-bit RGB, no interlace, the pixel data in stored deflate blocks.
@@ -151,19 +196,92 @@ std::vector<unsigned char> encodePng(const Icon& icon)
 {
     std::vector<unsigned char> png = {0x89, 'P', 'N', 'G', '\r', '\n', 0x1A, '\n'};
     std::vector<unsigned char> header;
-    appendBigEndian(header, IconSide);
-    appendBigEndian(header, IconSide);
+    appendBigEndian(header, std::uint32_t(icon.side));
+    appendBigEndian(header, std::uint32_t(icon.side));
     header.insert(header.end(), {8, 2, 0, 0, 0});  // 8 bits, RGB, deflate, no filter, no interlace
     appendChunk(png, "IHDR", header);
     std::vector<unsigned char> raw;
-    for (const auto& row : icon) {
+    for (int y = 0; y < icon.side; ++y) {
         raw.push_back(0);  // filter type None
-        for (const PixelRGB& p : row)
+        for (int x = 0; x < icon.side; ++x) {
+            const PixelRGB& p = icon.at(x, y);
             raw.insert(raw.end(), {p.red, p.green, p.blue});
+        }
     }
     appendChunk(png, "IDAT", zlibStored(raw));
     appendChunk(png, "IEND", {});
     return png;
+}
+
+// --- ICO: one image a size, each a 32-bit device-independent bitmap (the
+// form every Windows version reads), opaque.
+
+void appendLittleEndian(std::vector<unsigned char>& out, std::uint32_t value, int bytes)
+{
+    for (int i = 0; i < bytes; ++i)
+        out.push_back(static_cast<unsigned char>(value >> (8 * i)));
+}
+
+// The bitmap of one icon image: its header (whose height counts the colour
+// rows and the mask's rows), the BGRA rows bottom up, then the 1-bit
+// transparency mask, all clear, in rows padded to 32 bits.
+std::vector<unsigned char> encodeIconImage(const Icon& icon)
+{
+    const std::uint32_t side = std::uint32_t(icon.side);
+    const std::uint32_t maskRow = (side + 31) / 32 * 4;
+    std::vector<unsigned char> out;
+    appendLittleEndian(out, 40, 4);         // header size
+    appendLittleEndian(out, side, 4);       // width
+    appendLittleEndian(out, 2 * side, 4);   // height: colours and mask
+    appendLittleEndian(out, 1, 2);          // planes
+    appendLittleEndian(out, 32, 2);         // bits a pixel
+    appendLittleEndian(out, 0, 4);          // no compression
+    appendLittleEndian(out, side * side * 4 + maskRow * side, 4);
+    for (int i = 0; i < 4; ++i)
+        appendLittleEndian(out, 0, 4);      // resolution, palette: none
+    for (int y = icon.side - 1; y >= 0; --y)
+        for (int x = 0; x < icon.side; ++x) {
+            const PixelRGB& p = icon.at(x, y);
+            out.insert(out.end(), {p.blue, p.green, p.red, 0xFF});
+        }
+    out.insert(out.end(), std::size_t(maskRow) * side, 0);
+    return out;
+}
+
+std::vector<unsigned char> encodeIco(const std::vector<Icon>& icons)
+{
+    std::vector<unsigned char> ico;
+    appendLittleEndian(ico, 0, 2);  // reserved
+    appendLittleEndian(ico, 1, 2);  // an icon, not a cursor
+    appendLittleEndian(ico, std::uint32_t(icons.size()), 2);
+    std::vector<unsigned char> images;
+    const std::size_t entrySize = 16;
+    for (const Icon& icon : icons) {
+        const std::vector<unsigned char> image = encodeIconImage(icon);
+        ico.push_back(static_cast<unsigned char>(icon.side & 0xFF));  // 256 is written 0
+        ico.push_back(static_cast<unsigned char>(icon.side & 0xFF));
+        ico.push_back(0);  // no palette
+        ico.push_back(0);  // reserved
+        appendLittleEndian(ico, 1, 2);   // planes
+        appendLittleEndian(ico, 32, 2);  // bits a pixel
+        appendLittleEndian(ico, std::uint32_t(image.size()), 4);
+        appendLittleEndian(ico, std::uint32_t(6 + entrySize * icons.size() + images.size()), 4);
+        images.insert(images.end(), image.begin(), image.end());
+    }
+    ico.insert(ico.end(), images.begin(), images.end());
+    return ico;
+}
+
+bool writeFile(const std::string& path, const std::vector<unsigned char>& bytes)
+{
+    std::ofstream out(path, std::ios::binary);
+    out.write(reinterpret_cast<const char*>(bytes.data()), std::streamsize(bytes.size()));
+    out.close();
+    if (!out) {
+        std::fprintf(stderr, "make_icon: cannot write %s\n", path.c_str());
+        return false;
+    }
+    return true;
 }
 
 } // namespace
@@ -171,33 +289,15 @@ std::vector<unsigned char> encodePng(const Icon& icon)
 int main(int argc, char** argv)
 {
     if (argc != 3) {
-        std::fprintf(stderr, "usage: make_icon DATA_FOLDER OUTPUT.png\n");
+        std::fprintf(stderr, "usage: make_icon DATA_FOLDER OUTPUT_FOLDER\n");
         return 2;
     }
-    const std::string data = argv[1];
-    Icon icon{};
-
-    // The sky texture is a sphere map: its lower half holds the clouds
-    // seen from below.
-    paintRectangle(icon, Texture(data, "ceu.bmp"), {0.2, 0.6, 0.8, 0.85}, 0, 0, 64, 40);
-    paintRectangle(icon, Texture(data, "Relva1.bmp"), {}, 0, 40, 64, 24);
-    // A hipped roof seen from the front: a trapezoid over the wall.
-    paint(icon, Texture(data, "Telhado1.bmp"), {}, 3, 16, 58, 13, [](int x, int y) {
-        const int inset = (28 - y);  // one pixel in on each side per row up
-        return x >= 3 + inset && x <= 60 - inset;
-    });
-    paintRectangle(icon, Texture(data, "Parede1.bmp"), {}, 7, 29, 50, 20);
-    const Texture window(data, "Janela1.bmp");
-    paintRectangle(icon, window, {}, 12, 33, 10, 9);
-    paintRectangle(icon, window, {}, 42, 33, 10, 9);
-    paintRectangle(icon, Texture(data, "Porta.bmp"), {}, 28, 35, 8, 14);
-
-    const std::vector<unsigned char> png = encodePng(icon);
-    std::ofstream out(argv[2], std::ios::binary);
-    out.write(reinterpret_cast<const char*>(png.data()), std::streamsize(png.size()));
-    if (!out) {
-        std::fprintf(stderr, "make_icon: cannot write %s\n", argv[2]);
-        return 1;
+    const std::string data = argv[1], output = argv[2];
+    std::vector<Icon> icons;
+    for (int side : IconSizes) {
+        icons.push_back(paintIcon(data, side));
+        if (!writeFile(output + "/mirtal-" + std::to_string(side) + ".png", encodePng(icons.back())))
+            return 1;
     }
-    return 0;
+    return writeFile(output + "/mirtal.ico", encodeIco(icons)) ? 0 : 1;
 }

@@ -6,6 +6,10 @@ drives it with real key presses and menu clicks.
 
     tests/with_xvfb.sh python3 tools/make_gallery.py --binary build/mirtal \
         --data data --out docs/gallery
+
+--only takes some of the pictures by name (f3-vista-de-frente,flight-2),
+--prefix starts their file names: the pictures of imported models in
+docs/gallery/import are taken so.
 """
 
 import argparse
@@ -88,11 +92,19 @@ def main():
     parser.add_argument("--binary", required=True)
     parser.add_argument("--data", required=True)
     parser.add_argument("--out", required=True)
+    parser.add_argument("--only", help="the names of the pictures to take, comma-separated")
+    parser.add_argument("--prefix", default="", help="put before each picture's file name")
     args = parser.parse_args()
     os.makedirs(args.out, exist_ok=True)
+    only = set(args.only.split(",")) if args.only else None
+
+    def wanted(name):
+        return only is None or name in only
 
     def save(name, app):
-        path = os.path.join(args.out, name + ".png")
+        if not wanted(name):
+            return
+        path = os.path.join(args.out, args.prefix + name + ".png")
         write_png(path, half_size(try_screenshot(app)))
         print(path)
 
@@ -109,20 +121,24 @@ def main():
             save(f"f{n}-{name}", app)
 
         for index, name in enumerate(MENU_VIEWS):
+            if not wanted(f"menu{index + 1:02d}-{name}"):
+                continue
             choose_camera_view(app, index)
             settle()
             save(f"menu{index + 1:02d}-{name}", app)
 
-        choose_main_menu_entry(app, NORMALIZA)
-        settle()
-        save("normaliza", app)
+        if wanted("normaliza"):
+            choose_main_menu_entry(app, NORMALIZA)
+            settle()
+            save("normaliza", app)
 
         # The flight advances one step per frame, as fast as frames come, so
         # its pictures are taken at moments rather than at chosen steps.
-        choose_main_menu_entry(app, VOO_DA_CAMERA)
-        for shot in range(6):
-            time.sleep(0.25)
-            save(f"flight-{shot + 1}", app)
+        if any(wanted(f"flight-{shot + 1}") for shot in range(6)):
+            choose_main_menu_entry(app, VOO_DA_CAMERA)
+            for shot in range(6):
+                time.sleep(0.25)
+                save(f"flight-{shot + 1}", app)
         app.key("Escape")
         app.wait_for_exit()
     finally:

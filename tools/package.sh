@@ -1,28 +1,44 @@
 #!/bin/bash
-# Writes the two release artefacts into dist/:
-#   mirtal_<version>_amd64.deb                 the Debian package
+# Writes the release artefacts into dist/, with their checksums:
+#   mirtal_<version>_amd64.deb                 the program's Debian package
+#   mirtal-data_<version>_all.deb              the default scene's Debian package
 #   mirtal-<version>-windows-x86_64.zip        the Windows program (tools/build_windows.sh)
-# The version is the one in CMakeLists.txt's project().
+#   SHA256SUMS                                 sha256sum -c checks the three
+# The version is the one in CMakeLists.txt's project(). The same commit gives
+# the same bytes, wherever and whenever it is built: every time stamp is
+# SOURCE_DATE_EPOCH (the last commit's time unless set; tools/release_env.sh).
 #   tools/package.sh
 set -euo pipefail
 cd "$(dirname "$0")/.."
+source tools/release_env.sh
 source tools/packages.sh
 bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${DEB_PACKAGES[@]}"
 
-echo "== the Debian package =="
+# The Windows program first: the mirtal package carries it for
+# mirtal-import --windows-zip (build-windows/walk-through/).
+bash tools/build_windows.sh
+
+echo "== the Debian packages =="
 out=build-package
-# Built with Debian's own compiler and linker flags (optimisation and
-# hardening), as a package built by Debian would be.
+# Built with Debian's own compiler and linker flags (optimisation,
+# hardening, and build paths mapped to '.'), as a package built by Debian
+# would be.
 export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 cxxflags="$(dpkg-buildflags --get CPPFLAGS) $(dpkg-buildflags --get CXXFLAGS)"
 cmake -S . -B "$out" -DMIRTAL_TESTS=OFF -DMIRTAL_WERROR=ON -DCMAKE_BUILD_TYPE=None \
       -DCMAKE_CXX_FLAGS="$cxxflags" \
-      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" > /dev/null
+      -DCMAKE_EXE_LINKER_FLAGS="$(dpkg-buildflags --get LDFLAGS)" \
+      -DMIRTAL_WINDOWS_BUILD="$PWD/build-windows" > /dev/null
 cmake --build "$out" -j"$(nproc)"
-(cd "$out" && cpack -G DEB > /dev/null)
+# Installed files carry the modes install() gives them, whatever the umask.
+(cd "$out" && umask 022 && cpack -G DEB > /dev/null)
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' "$out/CMakeCache.txt")
+debs=("mirtal_${version}_amd64.deb" "mirtal-data_${version}_all.deb")
 mkdir -p dist
-cp "$out/mirtal_${version}_amd64.deb" dist/
-ls -l "dist/mirtal_${version}_amd64.deb"
+for deb in "${debs[@]}"; do
+    cp "$out/$deb" dist/
+done
 
-bash tools/build_windows.sh
+(cd dist && sha256sum "${debs[@]}" "mirtal-${version}-windows-x86_64.zip" > SHA256SUMS)
+echo "== dist/SHA256SUMS (SOURCE_DATE_EPOCH=$SOURCE_DATE_EPOCH) =="
+cat dist/SHA256SUMS

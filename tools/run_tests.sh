@@ -4,9 +4,10 @@
 # end-to-end tests of the real binary, each GL or end-to-end test under an
 # Xvfb of its own (tests/with_xvfb.sh). Then the same suite again in a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
-# the fuzzers of the three file readers. Last, the two release artefacts
-# (tools/package.sh): the Debian package, unpacked and run, and the Windows
-# build, run under Wine.
+# the fuzzers of the three file readers. Last, the release artefacts
+# (tools/package.sh): the two Debian packages, unpacked and run, and the
+# Windows build, run under Wine; then all of them built again from a clone
+# of the commit in another folder, which must give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -34,10 +35,14 @@ ASAN_OPTIONS=detect_leaks=1:leak_check_at_exit=0 UBSAN_OPTIONS=print_stacktrace=
 echo "== fuzz the file readers =="
 bash tools/run_fuzzers.sh 20
 
-echo "== the Debian package, and the Windows build under Wine =="
+echo "== the Debian packages, and the Windows build under Wine =="
 bash tools/package.sh
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
-tests/with_xvfb.sh python3 tests/release/test_deb.py --deb "dist/mirtal_${version}_amd64.deb"
+tests/with_xvfb.sh python3 tests/release/test_deb.py --deb "dist/mirtal_${version}_amd64.deb" \
+    --data-deb "dist/mirtal-data_${version}_all.deb"
 tests/with_xvfb.sh python3 tests/release/test_wine.py \
     --zip "dist/mirtal-${version}-windows-x86_64.zip" --linux-binary build/mirtal --data data \
-    --wineprefix build-windows/wineprefix
+    --wineprefix build-windows/wineprefix --importer build/tools/import/mirtal-import
+
+echo "== the release artefacts again, from a clone of the commit in another folder =="
+python3 tests/release/test_reproducible.py --sums dist/SHA256SUMS

@@ -55,6 +55,20 @@ class Picture:
                     differing += 1
         return differing / float(self.width * self.height)
 
+    def reduced(self, side):
+        """The picture at side x side pixels, each the mean of its block
+        (the sides must divide evenly)."""
+        kx, ky = self.width // side, self.height // side
+        rows = [[tuple(sum(self.rows[y * ky + j][x * kx + i][c] for j in range(ky) for i in range(kx))
+                       / (kx * ky) for c in range(3)) for x in range(side)] for y in range(side)]
+        return Picture(side, side, rows)
+
+    def mean_difference(self, other):
+        """The mean difference of a channel between two pictures of one size (0 to 255)."""
+        total = sum(abs(a[c] - b[c]) for row_a, row_b in zip(self.rows, other.rows)
+                    for a, b in zip(row_a, row_b) for c in range(3))
+        return total / (3.0 * self.width * self.height)
+
 
 def decode_xwd(data):
     """Decodes the 24-bit TrueColor ZPixmap that xwd writes on Xvfb."""
@@ -88,9 +102,11 @@ def decode_xwd(data):
 
 class Mirtal:
     """One run of the program in a scratch working directory; prefix is a
-    command that runs the binary (("wine",) for the Windows build)."""
+    command that runs the binary (("wine",) for the Windows build), args
+    follow it (the launcher's), env replaces the environment if given."""
 
-    def __init__(self, binary, data_dir=None, extra_files=None, omit=(), prefix=()):
+    def __init__(self, binary, data_dir=None, extra_files=None, omit=(), prefix=(), args=(),
+                 env=None):
         self.workdir = tempfile.mkdtemp(prefix="mirtal-e2e-")
         if data_dir and os.path.isdir(data_dir):
             for name in os.listdir(data_dir):
@@ -103,7 +119,7 @@ class Mirtal:
             with open(os.path.join(self.workdir, name), "wb") as f:
                 f.write(content)
         self.process = subprocess.Popen(
-            [*prefix, binary], cwd=self.workdir,
+            [*prefix, binary, *args], cwd=self.workdir, env=env,
             stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
 

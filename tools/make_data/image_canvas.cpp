@@ -1,6 +1,8 @@
 // Canvas and field storage, relief shading and the two file encodings.
 #include "image_canvas.h"
 
+#include "image/bmp_writer.h"
+
 #include <cmath>
 #include <cstdint>
 #include <fstream>
@@ -44,57 +46,20 @@ unsigned char toByte(double v)
     return static_cast<unsigned char>(std::floor(v * 255 + 0.5));
 }
 
-void putUInt16(std::vector<unsigned char>& out, std::uint16_t v)
-{
-    out.push_back(static_cast<unsigned char>(v & 0xFF));
-    out.push_back(static_cast<unsigned char>(v >> 8));
-}
-
-void putUInt32(std::vector<unsigned char>& out, std::uint32_t v)
-{
-    for (int shift = 0; shift < 32; shift += 8)
-        out.push_back(static_cast<unsigned char>((v >> shift) & 0xFF));
-}
-
 } // namespace
 
 std::vector<unsigned char> encodeBmp(const Canvas& canvas)
 {
-    const std::uint32_t width = std::uint32_t(canvas.width());
-    const std::uint32_t height = std::uint32_t(canvas.height());
-    const std::uint32_t rowBytes = (3 * width + 3) / 4 * 4;
-    const std::uint32_t imageBytes = rowBytes * height;
-
-    std::vector<unsigned char> out;
-    out.reserve(54 + imageBytes);
-    out.push_back('B');
-    out.push_back('M');
-    putUInt32(out, 54 + imageBytes); // bfSize
-    putUInt16(out, 0);               // bfReserved1
-    putUInt16(out, 0);               // bfReserved2
-    putUInt32(out, 54);              // bfOffBits
-    putUInt32(out, 40);              // biSize
-    putUInt32(out, width);           // biWidth
-    putUInt32(out, height);          // biHeight: positive, bottom-up
-    putUInt16(out, 1);               // biPlanes
-    putUInt16(out, 24);              // biBitCount
-    putUInt32(out, 0);               // biCompression: none
-    putUInt32(out, imageBytes);      // biSizeImage
-    putUInt32(out, 2835);            // biXPelsPerMeter (72 dpi)
-    putUInt32(out, 2835);            // biYPelsPerMeter
-    putUInt32(out, 0);               // biClrUsed
-    putUInt32(out, 0);               // biClrImportant
-    for (int y = 0; y < canvas.height(); ++y) {
+    // The program's own BMP writer, which the importer also uses: one
+    // layout for every bitmap the project writes.
+    std::vector<PixelRGB> pixels;
+    pixels.reserve(std::size_t(canvas.width()) * std::size_t(canvas.height()));
+    for (int y = 0; y < canvas.height(); ++y)
         for (int x = 0; x < canvas.width(); ++x) {
             const Colour& c = canvas.at(x, y);
-            out.push_back(toByte(c.b));
-            out.push_back(toByte(c.g));
-            out.push_back(toByte(c.r));
+            pixels.push_back({toByte(c.r), toByte(c.g), toByte(c.b)});
         }
-        for (std::uint32_t pad = 3 * width; pad < rowBytes; ++pad)
-            out.push_back(0);
-    }
-    return out;
+    return encodeBmp24(pixels, canvas.height(), canvas.width());
 }
 
 std::vector<unsigned char> encodeRaw(const Canvas& canvas)

@@ -54,17 +54,29 @@ constexpr TextureFile TextureFiles[] = {
     {"cimento2.raw", FileKind::Raw, paintPineWoods},
 };
 
+std::vector<unsigned char> encode(const TextureFile& file)
+{
+    const Canvas canvas = file.paint();
+    return file.kind == FileKind::Bmp ? encodeBmp(canvas) : encodeRaw(canvas);
+}
+
 } // namespace
+
+std::vector<unsigned char> defaultTextureFile(const std::string& fileName)
+{
+    for (const TextureFile& file : TextureFiles)
+        if (fileName == file.name)
+            return encode(file);
+    return {};
+}
 
 void makeTextures(const std::string& outputDir)
 {
     std::error_code error;
     std::filesystem::create_directories(outputDir, error);
     for (const TextureFile& file : TextureFiles) {
-        const Canvas canvas = file.paint();
         const std::string path = outputDir + "/" + file.name;
-        const bool written =
-            writeBytes(path, file.kind == FileKind::Bmp ? encodeBmp(canvas) : encodeRaw(canvas));
+        const bool written = writeBytes(path, encode(file));
         if (!written) {
             std::fprintf(stderr, "make_data: cannot write %s\n", path.c_str());
             std::exit(1);

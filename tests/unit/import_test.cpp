@@ -1,0 +1,582 @@
+// The model importer on models made by others (Debian's assimp-testmodels)
+// and on small models the tests write. Expected values come from the model
+// files as a plain assimp call reads them (faces, areas), from the texture
+// table, and from the geometry the tests wrote; the folders written are read
+// back with the program's own readers.
+#include "image/bmp_reader.h"
+#include "image/textures.h"
+#include "import.h"
+#include "scene/quad_model_file.h"
+#include "scene/terrain_file.h"
+#include "test_support.h"
+
+#include <assimp/Importer.hpp>
+#include <assimp/postprocess.h>
+#include <assimp/scene.h>
+#include <gtest/gtest.h>
+#include <stb_image_write.h>
+
+#include <algorithm>
+#include <cmath>
+#include <filesystem>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+
+namespace {
+
+const std::string Models = "/usr/share/assimp/models/";
+
+// ------------------------------------------------- what assimp itself reads
+
+// Faces of every mesh as the nodes place them, and the area of the
+// triangles, from a plain assimp read.
+struct AssimpFacts {
+    std::size_t faces = 0;
+    std::size_t triangles = 0;
+    double area = 0;  // in the file's units
+};
+
+void addFacts(const aiScene* scene, const aiNode* node, aiMatrix4x4 transform, AssimpFacts& facts)
+{
+    transform = transform * node->mTransformation;
+    for (unsigned m = 0; m < node->mNumMeshes; ++m) {
+        const aiMesh* mesh = scene->mMeshes[node->mMeshes[m]];
+        facts.faces += mesh->mNumFaces;
+        for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+            const aiFace& face = mesh->mFaces[f];
+            if (face.mNumIndices != 3)
+                continue;
+            ++facts.triangles;
+            const aiVector3D a = transform * mesh->mVertices[face.mIndices[0]];
+            const aiVector3D b = transform * mesh->mVertices[face.mIndices[1]];
+            const aiVector3D c = transform * mesh->mVertices[face.mIndices[2]];
+            facts.area += ((b - a) ^ (c - a)).Length() / 2;
+        }
+    }
+    for (unsigned i = 0; i < node->mNumChildren; ++i)
+        addFacts(scene, node->mChildren[i], transform, facts);
+}
+
+AssimpFacts assimpFacts(const std::string& path)
+{
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(path, aiProcess_Triangulate);
+    AssimpFacts facts;
+    if (scene && scene->mRootNode)
+        addFacts(scene, scene->mRootNode, aiMatrix4x4(), facts);
+    return facts;
+}
+
+// ------------------------------------------------------- geometry of quads
+
+Point3d sub(const Point3d& a, const Point3d& b) { return {a.x - b.x, a.y - b.y, a.z - b.z}; }
+Point3d cross(const Point3d& a, const Point3d& b)
+{
+    return {a.y * b.z - a.z * b.y, a.z * b.x - a.x * b.z, a.x * b.y - a.y * b.x};
+}
+double dot(const Point3d& a, const Point3d& b) { return a.x * b.x + a.y * b.y + a.z * b.z; }
+double norm(const Point3d& a) { return std::sqrt(dot(a, a)); }
+
+// The normal the program takes, from corners 1 to 3.
+Point3d programNormal(const WorldQuad& q)
+{
+    return cross(sub(q.corner[0], q.corner[1]), sub(q.corner[1], q.corner[2]));
+}
+
+double quadArea(const WorldQuad& q)
+{
+    return norm(cross(sub(q.corner[1], q.corner[0]), sub(q.corner[2], q.corner[0]))) / 2 +
+           norm(cross(sub(q.corner[2], q.corner[0]), sub(q.corner[3], q.corner[0]))) / 2;
+}
+
+bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
+
+// ----------------------------------------------------- running the stages
+
+struct Imported {
+    SourceModel source;
+    std::size_t triangles = 0;  // to draw, as read
+    Placement placement;
+    QuadReport quadReport;
+    std::vector<WorldQuad> quads;  // before the bitmaps (no cuts)
+    std::vector<WorldQuad> textured;
+    std::vector<SceneBitmap> bitmaps;
+    BitmapReport bitmapReport;
+};
+
+Imported runStages(const ImportSettings& settings)
+{
+    Imported r;
+    r.source = readModel(settings.modelPath);
+    r.triangles = r.source.triangles.size();
+    r.placement = placeModel(r.source, settings);
+    r.quads = makeQuads(r.source, r.quadReport);
+    r.textured = r.quads;
+    r.bitmaps = makeBitmaps(r.source, r.textured, settings, r.bitmapReport);
+    return r;
+}
+
+// Real size, one unit a metre: world = 10 x the file's units.
+ImportSettings metreSettings(const std::string& model)
+{
+    ImportSettings settings;
+    settings.modelPath = model;
+    settings.realSize = true;
+    settings.unitMetres = 1;
+    return settings;
+}
+
+std::string readText(const std::string& path)
+{
+    std::ifstream in(path, std::ios::binary);
+    std::stringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// ----------------------------------------------- models made by others
+
+const char* const SpreadOfModels[] = {
+    "Collada/duck.dae",
+    "OBJ/spider.obj",
+    "OBJ/WusonOBJ.obj",
+    "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb",
+    "glTF2/2CylinderEngine-glTF-Binary/2CylinderEngine.glb",
+    "3DS/fels.3ds",
+    "FBX/spider.fbx",
+    "Collada/teapots.DAE",
+};
+
+class ImportModels : public testing::TestWithParam<const char*> {};
+
+// Every face assimp reads is drawn once: as half of a quad, a quad of its
+// own, or counted among the dropped; the quads cover the same area as the
+// triangles (100 times it: ten world units to the metre); every quad names
+// a bitmap that the importer made, a power of two a side.
+TEST_P(ImportModels, EveryFaceBecomesQuadsOfTheSameArea)
+{
+    const std::string path = Models + GetParam();
+    const AssimpFacts facts = assimpFacts(path);
+    ASSERT_GT(facts.triangles, 0u) << path;
+    const Imported r = runStages(metreSettings(path));
+
+    EXPECT_EQ(r.source.facesIn, facts.faces);
+    const DroppedFaces& d = r.source.dropped;
+    EXPECT_EQ(r.triangles + d.indexOutOfRange + d.nonFinite, facts.triangles);
+    EXPECT_EQ(2 * r.quadReport.pairs + r.quadReport.singles + d.zeroArea, r.triangles);
+    EXPECT_EQ(r.quads.size(), r.quadReport.pairs + r.quadReport.singles);
+    EXPECT_GE(2 * r.quads.size(), r.triangles - d.zeroArea);
+
+    double area = 0;
+    for (const WorldQuad& q : r.textured)
+        area += quadArea(q);
+    EXPECT_NEAR(area, 100 * facts.area, 1e-4 * 100 * facts.area);
+
+    std::set<int> made;
+    for (const SceneBitmap& b : r.bitmaps) {
+        made.insert(b.id);
+        EXPECT_TRUE(powerOfTwo(b.picture.width) && powerOfTwo(b.picture.height))
+            << b.picture.width << " x " << b.picture.height;
+        EXPECT_LE(std::max(b.picture.width, b.picture.height), 2048);
+        EXPECT_EQ(b.picture.pixels.size(), std::size_t(b.picture.width) * b.picture.height);
+    }
+    EXPECT_LE(r.bitmaps.size(), 15u);
+    const std::vector<int> allowed = modelTextureIds();
+    for (const WorldQuad& q : r.textured) {
+        ASSERT_TRUE(made.count(q.texture)) << q.texture;
+        ASSERT_TRUE(std::count(allowed.begin(), allowed.end(), q.texture));
+    }
+}
+
+// Written whole, the folder reads back through the program's own readers:
+// every quad (the model's and the lawn's) with a texture from the table,
+// each of the 17 bitmaps a picture the BMP reader takes, a terrain file that
+// ends at its terminator, four raw images of 256 x 256.
+TEST_P(ImportModels, TheProgramsReadersReadTheFolder)
+{
+    ScopedWorkDir dir;
+    ImportSettings settings;
+    settings.modelPath = Models + GetParam();
+    settings.outputPath = dir.path() + "/scene";
+    testing::internal::CaptureStdout();
+    testing::internal::CaptureStderr();
+    importModel(settings);
+    testing::internal::GetCapturedStdout();
+    testing::internal::GetCapturedStderr();
+
+    const std::string folder = settings.outputPath + "/";
+    std::vector<QuadRecord> quads;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(readQuadModelFile((folder + "data_textura.geo").c_str(), quads));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    const std::string text = readText(folder + "data_textura.geo");
+    EXPECT_EQ(double(quads.size()), std::stod(text));
+    std::set<int> ids;
+    for (const BitmapTexture& t : BitmapTextureTable)
+        ids.insert(t.id);
+    for (const QuadRecord& q : quads)
+        ASSERT_TRUE(ids.count(q.texture) && q.texture != 2016) << q.texture;
+
+    for (const BitmapTexture& t : BitmapTextureTable) {
+        const std::vector<unsigned char> bytes = readFile(folder + t.fileName);
+        Pixmap pixmap;
+        std::ostringstream messages;
+        EXPECT_EQ(readBmp(bytes.data(), bytes.size(), pixmap, messages), 1) << t.fileName;
+        EXPECT_TRUE(powerOfTwo(pixmap.columnCount) && powerOfTwo(pixmap.rowCount)) << t.fileName;
+        delete[] pixmap.pixels;
+    }
+    std::vector<TerrainPatch> patches;
+    testing::internal::CaptureStderr();
+    ASSERT_TRUE(readTerrainFile((folder + "data_terreno.geo").c_str(), patches));
+    EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
+    EXPECT_TRUE(patches.empty());
+    for (const char* raw : {"janela.raw", "Relva1.raw", "alcatrao.raw", "cimento2.raw"})
+        EXPECT_EQ(std::filesystem::file_size(folder + raw), 256u * 256u * 3u) << raw;
+    // Nothing but the scene's files, and no folder left beside it.
+    std::size_t files = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        (void)entry;
+        ++files;
+    }
+    EXPECT_EQ(files, sceneFileNames().size());
+    std::size_t beside = 0;
+    for (const auto& entry : std::filesystem::directory_iterator(dir.path())) {
+        (void)entry;
+        ++beside;
+    }
+    EXPECT_EQ(beside, 1u);
+}
+
+INSTANTIATE_TEST_SUITE_P(AssimpTestModels, ImportModels, testing::ValuesIn(SpreadOfModels));
+
+// By default the model fills the house's footprint (x 0..150, y 0..200) at
+// its largest uniform scale and stands 0.2 above the lawn; its front faces
+// keep facing out of the closed box.
+TEST(ImportPlacement, BoxFillsTheHousesFootprintAndFacesOut)
+{
+    ImportSettings settings;
+    settings.modelPath = Models + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb";
+    const Imported r = runStages(settings);
+    ASSERT_EQ(r.quads.size(), 6u);  // a cube: two triangles a side
+    double x0 = 1e9, x1 = -1e9, y0 = 1e9, y1 = -1e9, z0 = 1e9, z1 = -1e9;
+    for (const WorldQuad& q : r.quads)
+        for (const Point3d& p : q.corner) {
+            x0 = std::min(x0, p.x), x1 = std::max(x1, p.x);
+            y0 = std::min(y0, p.y), y1 = std::max(y1, p.y);
+            z0 = std::min(z0, p.z), z1 = std::max(z1, p.z);
+        }
+    // The 1 m cube: 150 wide to fill x; centred on y = 100.
+    EXPECT_NEAR(x0, 0, 1e-9);
+    EXPECT_NEAR(x1, 150, 1e-9);
+    EXPECT_NEAR(y0, 25, 1e-9);
+    EXPECT_NEAR(y1, 175, 1e-9);
+    EXPECT_NEAR(z0, 0.2, 1e-9);
+    EXPECT_NEAR(z1, 150.2, 1e-9);
+    const Point3d centre{75, 100, 75.2};
+    for (const WorldQuad& q : r.quads) {
+        const Point3d middle{(q.corner[0].x + q.corner[2].x) / 2, (q.corner[0].y + q.corner[2].y) / 2,
+                            (q.corner[0].z + q.corner[2].z) / 2};
+        EXPECT_GT(dot(programNormal(q), sub(middle, centre)), 0);
+    }
+}
+
+// The unit a model is in, where its format gives one: glTF is in metres;
+// FBX says how many centimetres a unit is (assimp passes it on as the
+// scene's UnitScaleFactor); OBJ gives none, and --units or metres stand in.
+TEST(ImportPlacement, UnitsFromTheFileOrTheCommandLine)
+{
+    EXPECT_EQ(readModel(Models + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb").unitMetres, 1);
+    EXPECT_EQ(readModel(Models + "OBJ/spider.obj").unitMetres, 0);
+
+    const std::string fbx = Models + "FBX/spider.fbx";
+    Assimp::Importer importer;
+    const aiScene* scene = importer.ReadFile(fbx, 0);
+    ASSERT_TRUE(scene && scene->mMetaData);
+    double centimetres = 0;
+    float centimetresFloat = 0;
+    if (!scene->mMetaData->Get("UnitScaleFactor", centimetres)) {
+        ASSERT_TRUE(scene->mMetaData->Get("UnitScaleFactor", centimetresFloat));
+        centimetres = centimetresFloat;
+    }
+    SourceModel spider = readModel(fbx);
+    EXPECT_DOUBLE_EQ(spider.unitMetres, centimetres / 100);
+
+    // Real size: ten world units to the file's metre; --units overrides.
+    ImportSettings settings;
+    settings.realSize = true;
+    EXPECT_DOUBLE_EQ(placeModel(spider, settings).scale, 10 * centimetres / 100);
+    SourceModel obj = readModel(Models + "OBJ/spider.obj");
+    settings.unitMetres = 0.0254;  // --units in
+    EXPECT_DOUBLE_EQ(placeModel(obj, settings).scale, 0.254);
+}
+
+// ------------------------------------------------ models the tests write
+
+// An OBJ in its own folder, with its MTL and pictures written beside it.
+class ObjModel {
+public:
+    explicit ObjModel(const std::string& dir) : dir_(dir) {}
+    void material(const std::string& name, const std::string& line)
+    {
+        mtl_ += "newmtl " + name + "\n" + line + "\n";
+    }
+    void text(const std::string& line) { obj_ += line + "\n"; }
+    void picture(const std::string& name, int size, std::uint8_t r, std::uint8_t g, std::uint8_t b)
+    {
+        std::vector<std::uint8_t> pixels;
+        for (int i = 0; i < size * size; ++i)
+            pixels.insert(pixels.end(), {r, g, b});
+        stbi_write_png((dir_ + "/" + name).c_str(), size, size, 3, pixels.data(), size * 3);
+    }
+    std::string write()
+    {
+        writeFile(dir_ + "/model.mtl", mtl_);
+        writeFile(dir_ + "/model.obj", "mtllib model.mtl\n" + obj_);
+        return dir_ + "/model.obj";
+    }
+
+private:
+    std::string dir_, obj_, mtl_;
+};
+
+// A square facing the file's +z (its front, counter-clockwise seen from +z)
+// and lying at z = 1, x and y from 0 to 1, with texture coordinates
+// (0, 0) (1, 0) (1, 1) (0, 1), or the fourth corner's given.
+std::string squareAtFront(const std::string& fourthTexCoord = "0 1")
+{
+    return "v 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n"
+           "vt 0 0\nvt 1 0\nvt 1 1\nvt " + fourthTexCoord + "\n"
+           "f 1/1 2/2 3/3 4/4\n";
+}
+
+// Two triangles of one plane, one affine texture map, convex: one quad,
+// facing the way the file's front faces turn: +z in the file is -x in the
+// world, where the house's front looks.
+TEST(ImportQuads, FrontSquareBecomesOneQuadFacingMinusX)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("grey", "Kd 0.5 0.5 0.5");
+    obj.text("usemtl grey");
+    obj.text(squareAtFront());
+    const Imported r = runStages(metreSettings(obj.write()));
+    ASSERT_EQ(r.quads.size(), 1u);
+    EXPECT_EQ(r.quadReport.pairs, 1u);
+    const Point3d n = programNormal(r.quads[0]);
+    EXPECT_LT(n.x, 0);
+    EXPECT_NEAR(n.y / norm(n), 0, 1e-12);
+    EXPECT_NEAR(n.z / norm(n), 0, 1e-12);
+    // Real size: 1 m square, 10 world units a side.
+    EXPECT_NEAR(quadArea(r.quads[0]), 100, 1e-9);
+}
+
+// Points and lines are not drawn: they are counted by kind, and the faces
+// beside them imported.
+TEST(ImportQuads, PointsAndLinesAreCountedAndDropped)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("grey", "Kd 0.5 0.5 0.5");
+    obj.text("usemtl grey");
+    obj.text(squareAtFront());
+    obj.text("l 1 2\nl 2 3\nl 3 4 1\np 1\np 2 3");
+    const Imported r = runStages(metreSettings(obj.write()));
+    EXPECT_EQ(r.quads.size(), 1u);
+    EXPECT_EQ(r.source.dropped.lines, 4u);   // "l 3 4 1" is two lines
+    EXPECT_EQ(r.source.dropped.points, 3u);  // "p 2 3" is two points
+    EXPECT_EQ(describeDropped(r.source.dropped), "3 points, 4 lines");
+}
+
+// Two triangles that share an edge but cannot be one quad: texture
+// coordinates that are not one affine map (the square's picture is bent),
+// a fold out of the plane, a non-convex outline.
+TEST(ImportQuads, TrianglesThatAreNotOneQuadStayApart)
+{
+    const struct {
+        const char* what;
+        std::string obj;
+        bool textured;
+    } models[] = {
+        {"texture not affine", squareAtFront("0.2 0.9"), true},
+        {"folded", "v 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1.2\nf 1 2 3 4\n", false},
+        // An arrowhead: the outline 1 2 3 4 turns back at corner 3.
+        {"not convex", "v 0 0 1\nv 1 0 1\nv 0.4 0.4 1\nv 0 1 1\nf 1 2 3\nf 1 3 4\n", false},
+    };
+    for (const auto& m : models) {
+        SCOPED_TRACE(m.what);
+        ScopedWorkDir dir;
+        ObjModel obj(dir.path());
+        obj.picture("p.png", 4, 200, 10, 10);
+        obj.material("m", m.textured ? "Kd 1 1 1\nmap_Kd p.png" : "Kd 1 1 1");
+        obj.text("usemtl m");
+        obj.text(m.obj);
+        const Imported r = runStages(metreSettings(obj.write()));
+        EXPECT_EQ(r.quads.size(), 2u);
+        EXPECT_EQ(r.quadReport.pairs, 0u);
+        for (const WorldQuad& q : r.quads) {
+            // A triangle repeats its third corner as its fourth.
+            EXPECT_EQ(q.corner[2].x, q.corner[3].x);
+            EXPECT_EQ(q.corner[2].y, q.corner[3].y);
+            EXPECT_EQ(q.corner[2].z, q.corner[3].z);
+            EXPECT_LT(programNormal(q).x, 0);
+        }
+    }
+}
+
+// More pictures than bitmaps: 20 materials, each its own one-colour picture,
+// each on a square whose texture coordinates run 0..2 (the picture twice
+// each way). The pictures that cannot have a bitmap of their own share the
+// atlas; their squares are cut at each repeat, into 4, and every piece's
+// texture coordinates fall on its own picture's colour, corners included.
+TEST(ImportBitmaps, TooManyPicturesShareAnAtlasCutAtRepeats)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    constexpr int Pictures = 20;
+    for (int i = 0; i < Pictures; ++i) {
+        const std::string name = "p" + std::to_string(i);
+        obj.picture(name + ".png", 8 << (i % 3), std::uint8_t(10 * i), std::uint8_t(255 - 10 * i),
+                    std::uint8_t(i % 2 ? 40 : 220));
+        obj.material(name, "Kd 1 1 1\nmap_Kd " + name + ".png");
+    }
+    obj.text("vt 0 0\nvt 2 0\nvt 2 2\nvt 0 2");
+    for (int i = 0; i < Pictures; ++i) {
+        const int x = 2 * i;
+        obj.text("v " + std::to_string(x) + " 0 0\nv " + std::to_string(x + 1) + " 0 0\nv " +
+                 std::to_string(x + 1) + " 1 0\nv " + std::to_string(x) + " 1 0");
+        obj.text("usemtl p" + std::to_string(i));
+        const int v = 4 * i + 1;
+        obj.text("f " + std::to_string(v) + "/1 " + std::to_string(v + 1) + "/2 " +
+                 std::to_string(v + 2) + "/3 " + std::to_string(v + 3) + "/4");
+    }
+    const Imported r = runStages(metreSettings(obj.write()));
+    ASSERT_EQ(r.quads.size(), std::size_t(Pictures));
+    EXPECT_LE(r.bitmaps.size(), 15u);
+    EXPECT_EQ(r.bitmapReport.atlasPictures, std::size_t(Pictures - 14));
+    EXPECT_EQ(r.bitmapReport.facesCut, std::size_t(Pictures - 14));
+    EXPECT_EQ(r.textured.size(), std::size_t(14 + 4 * (Pictures - 14)));
+
+    std::map<int, const Picture*> byId;
+    for (const SceneBitmap& b : r.bitmaps)
+        byId[b.id] = &b.picture;
+    double area = 0;
+    for (const WorldQuad& q : r.textured) {
+        area += quadArea(q);
+        const Picture& p = *byId.at(q.texture);
+        // The material's picture colour, from what the test wrote.
+        const int i = std::stoi(r.source.materials[std::size_t(q.material)].name.substr(1));
+        const PixelRGB want{std::uint8_t(10 * i), std::uint8_t(255 - 10 * i),
+                            std::uint8_t(i % 2 ? 40 : 220)};
+        for (int k = 0; k < 4; ++k) {
+            // GL_REPEAT then nearest filtering, as the GL samples.
+            const double s = q.s[k] - std::floor(q.s[k]), t = q.t[k] - std::floor(q.t[k]);
+            const int x = std::min(p.width - 1, int(s * p.width));
+            const int y = std::min(p.height - 1, int(t * p.height));
+            const PixelRGB got = p.pixels[std::size_t(y) * p.width + x];
+            ASSERT_TRUE(got.red == want.red && got.green == want.green && got.blue == want.blue)
+                << "material " << i << " corner " << k << " texture " << q.texture;
+        }
+    }
+    EXPECT_NEAR(area, Pictures * 100.0, 1e-6);
+}
+
+// Flat colours go to one palette bitmap, one texel each, which every corner
+// of the quad points at; a picture that is missing leaves its material's
+// colour, with a warning that names the file.
+TEST(ImportBitmaps, FlatColoursAndMissingPicturesUseThePalette)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("red", "Kd 1 0 0");
+    obj.material("blue", "Kd 0 0 1\nmap_Kd missing.png");
+    obj.text("v 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\nv 0 0 3\nv 1 0 3\nv 0 1 3");
+    obj.text("vt 0 0\nvt 1 0\nvt 1 1\nvt 0 1");
+    obj.text("usemtl red\nf 1/1 2/2 3/3 4/4\nusemtl blue\nf 5/1 6/2 7/4");
+    const Imported r = runStages(metreSettings(obj.write()));
+    ASSERT_EQ(r.textured.size(), 2u);
+    ASSERT_EQ(r.bitmapReport.warnings.size(), 1u);
+    EXPECT_NE(r.bitmapReport.warnings[0].find("missing.png"), std::string::npos);
+    ASSERT_EQ(r.bitmaps.size(), 1u);
+    const Picture& palette = r.bitmaps[0].picture;
+    std::set<std::tuple<int, int, int>> seen;
+    for (const WorldQuad& q : r.textured) {
+        for (int k = 1; k < 4; ++k) {
+            EXPECT_EQ(q.s[k], q.s[0]);
+            EXPECT_EQ(q.t[k], q.t[0]);
+        }
+        const PixelRGB c = palette.pixels[std::size_t(q.t[0] * palette.height) * palette.width +
+                                          std::size_t(q.s[0] * palette.width)];
+        seen.insert({c.red, c.green, c.blue});
+    }
+    EXPECT_EQ(seen, (std::set<std::tuple<int, int, int>>{{255, 0, 0}, {0, 0, 255}}));
+}
+
+// Vertex colours, with no picture: each face in the mean of its corners'
+// colours. More colours than a small palette holds: each keeps fewer bits,
+// within the palette's 16 x 16 texels at --max-texture 16.
+TEST(ImportBitmaps, VertexColoursFillAPaletteThatMustStaySmall)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    constexpr int Faces = 600;  // more than 16 x 16 colours
+    for (int i = 0; i < Faces; ++i) {
+        // One triangle a face, all three corners in one colour, two units
+        // apart (no corner shared).
+        const int r = i % 256, g = (7 * i) % 256, b = (i / 3) % 256;
+        for (int k = 0; k < 3; ++k)
+            obj.text("v " + std::to_string(2 * i + (k == 1)) + " " + std::to_string(k == 2) + " 0 " +
+                     std::to_string(r / 255.0) + " " + std::to_string(g / 255.0) + " " +
+                     std::to_string(b / 255.0));
+    }
+    for (int i = 0; i < Faces; ++i)
+        obj.text("f " + std::to_string(3 * i + 1) + " " + std::to_string(3 * i + 2) + " " +
+                 std::to_string(3 * i + 3));
+    for (int side : {2048, 16}) {
+        SCOPED_TRACE(side);
+        ImportSettings settings = metreSettings(obj.write());
+        settings.maxBitmapSide = side;
+        const Imported r = runStages(settings);
+        ASSERT_EQ(r.textured.size(), std::size_t(Faces));
+        ASSERT_EQ(r.bitmaps.size(), 1u);
+        const Picture& palette = r.bitmaps[0].picture;
+        EXPECT_LE(palette.width, side);
+        EXPECT_LE(palette.height, side);
+        // Which face a quad is, from where it stands: face i lies at the
+        // model's x from 2 i to 2 i + 1, which is the world's -y, 10 units
+        // to the model's unit.
+        double firstY = -1e9;
+        for (const WorldQuad& q : r.textured)
+            firstY = std::max({firstY, q.corner[0].y, q.corner[1].y, q.corner[2].y});
+        const int tolerance = side == 16 ? 64 : 0;
+        for (const WorldQuad& q : r.textured) {
+            const double y = std::max({q.corner[0].y, q.corner[1].y, q.corner[2].y});
+            const int i = int(std::lround((firstY - y) / 20));
+            ASSERT_TRUE(i >= 0 && i < Faces);
+            const PixelRGB c = palette.pixels[std::size_t(q.t[0] * palette.height) * palette.width +
+                                              std::size_t(q.s[0] * palette.width)];
+            EXPECT_LE(std::abs(c.red - i % 256), tolerance) << "face " << i;
+            EXPECT_LE(std::abs(c.green - (7 * i) % 256), tolerance) << "face " << i;
+            EXPECT_LE(std::abs(c.blue - (i / 3) % 256), tolerance) << "face " << i;
+        }
+    }
+}
+
+// Simplification cuts a model to the triangles asked for, and no further
+// than it must.
+TEST(ImportSimplify, DuckToAThousandTriangles)
+{
+    SourceModel model = readModel(Models + "Collada/duck.dae");
+    const std::size_t before = model.triangles.size();
+    const SimplifyReport report = simplifyModel(model, 1000);
+    EXPECT_EQ(report.trianglesBefore, before);
+    EXPECT_LE(model.triangles.size(), 1000u);
+    EXPECT_GE(model.triangles.size(), 500u);
+    EXPECT_EQ(report.trianglesAfter, model.triangles.size());
+    for (const ModelTriangle& t : model.triangles)
+        for (std::uint32_t v : t.v)
+            ASSERT_LT(v, model.vertices.size());
+}
+
+} // namespace

@@ -1,0 +1,243 @@
+// mirtal-import: turns a model made in a modelling program (glTF, OBJ,
+// COLLADA, 3DS, FBX and whatever else assimp reads) into a scene folder that
+// Mirtal shows: data_textura.geo, data_terreno.geo, the 17 bitmaps and the
+// four raw terrain images. The whole pipeline, each stage plain data in and
+// plain data out, with no GL:
+//
+//   readModel      (read_model.cpp)  assimp -> vertices, triangles, materials
+//   simplifyModel  (simplify.cpp)    fewer triangles, for --max-quads
+//   placeModel     (placement.cpp)   model space -> world space (z up), scaled
+//   makeQuads      (quads.cpp)       triangles -> quads
+//   makeBitmaps    (bitmaps.cpp)     pictures and colours -> 15 bitmaps,
+//                                    texture ids and coordinates of the quads
+//   writeScene     (write_scene.cpp) the folder, whole or not at all
+//
+// importModel (import.cpp) runs them in order; main.cpp only parses the
+// command line into ImportSettings.
+//
+// Spaces: the model file's own axes are y up (assimp turns the formats that
+// are z up into y up); the world is z up, about 10 cm to the unit, the
+// default house over x 0..150, y 0..200 with its front facing -x. The scene
+// file holds model space again: the program draws it turned +90 degrees
+// about x, so a file point (x, y, z) appears at world (x, -z, y).
+#pragma once
+
+#include "image/pixmap.h"
+
+#include <cstddef>
+#include <cstdint>
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+// Every option of the command line.
+struct ImportSettings {
+    std::string modelPath;
+    std::string outputPath;
+    bool realSize = false;      // --real-size: keep the model's size (10 units to the metre)
+    double unitMetres = 0;      // --units: metres per model unit; 0 = the file's, else metres
+    std::size_t maxQuads = 0;   // --max-quads: 0 = no simplification
+    int maxBitmapSide = 2048;   // --max-texture: largest bitmap side, a power of two
+    bool force = false;         // --force: write into an existing, non-empty folder
+    std::string windowsZip;     // --windows-zip: also the Windows walk-through (windows_zip.h)
+};
+
+// What is wrong with the input, in words for the person who gave it; the
+// command line prints it after the file's name and exits with status 2.
+struct ImportError : std::runtime_error {
+    using std::runtime_error::runtime_error;
+};
+// The same about the output folder, which the message then names.
+struct OutputError : ImportError {
+    using ImportError::ImportError;
+};
+
+// ------------------------------------------------------------------ reading
+
+struct Point3d {
+    double x = 0, y = 0, z = 0;
+};
+
+struct ModelVertex {
+    Point3d position;     // model space after the node transforms; world after placeModel
+    double s = 0, t = 0; // texture coordinates, t = 0 at the bottom of the picture
+    PixelRGB colour;     // the vertex colour, where the mesh has one
+};
+
+struct ModelTriangle {
+    std::uint32_t v[3];   // vertex indices, counter-clockwise seen from the front
+    int material = 0;     // index into SourceModel::materials
+    bool hasTexCoords = false;
+    bool hasColours = false;
+};
+
+// A picture a material names: a file beside the model, or one held in it.
+struct SourcePicture {
+    std::string name;                    // as the model names it, for messages
+    std::string path;                    // the file to read; empty when embedded
+    std::vector<unsigned char> encoded;  // an embedded PNG, JPEG...
+    int width = 0, height = 0;           // an embedded picture given as texels
+    std::vector<PixelRGB> texels;        //   (bottom row first)
+};
+
+struct SourceMaterial {
+    std::string name;
+    PixelRGB colour{204, 204, 204};  // base or diffuse colour, as displayed
+    int picture = -1;                // index into SourceModel::pictures, or none
+    PixelRGB tint{255, 255, 255};    // what the picture is multiplied by (glTF's base colour factor)
+};
+
+// Faces that are not drawn, by why.
+struct DroppedFaces {
+    std::size_t points = 0;
+    std::size_t lines = 0;
+    std::size_t indexOutOfRange = 0;
+    std::size_t nonFinite = 0;
+    std::size_t zeroArea = 0;
+    // assimp drops some faces itself and only says so in a warning, with no
+    // count (glTF indices out of range).
+    bool libraryDroppedOutOfRange = false;
+    std::size_t total() const { return points + lines + indexOutOfRange + nonFinite + zeroArea; }
+};
+
+struct SourceModel {
+    std::string format;                 // what read it, e.g. "glTF 2.0 (binary)"
+    std::size_t facesIn = 0;            // faces of every mesh as placed by the nodes
+    std::vector<ModelVertex> vertices;
+    std::vector<ModelTriangle> triangles;
+    std::vector<SourceMaterial> materials;
+    std::vector<SourcePicture> pictures;
+    DroppedFaces dropped;
+    double unitMetres = 0;              // metres per unit from the file; 0 when it gives none
+    std::string unitSource;             // where unitMetres comes from
+};
+
+// The dropped faces in words: "3 points, 12 lines".
+std::string describeDropped(const DroppedFaces& dropped);
+
+// Reads the model with assimp, all meshes under their node transforms,
+// triangulated. Throws ImportError when the file cannot be read or holds no
+// triangle to draw.
+SourceModel readModel(const std::string& path);
+
+// ------------------------------------------------------------- simplifying
+
+struct SimplifyReport {
+    std::size_t trianglesBefore = 0, trianglesAfter = 0;
+    double error = 0;         // relative to the model's size
+    std::string method;       // how far it had to go
+};
+
+// Cuts the triangles to about targetTriangles with meshoptimizer, keeping
+// texture seams and open borders where it can.
+SimplifyReport simplifyModel(SourceModel& model, std::size_t targetTriangles);
+
+// ---------------------------------------------------------------- placement
+
+struct Placement {
+    Point3d size;           // the model's extent in world axes (x, y, z), model units
+    double scale = 1;      // world units per model unit
+    double unitMetres = 1; // what one model unit is taken to be
+    std::string unitSource;
+};
+
+// The default house's footprint, which an imported model fills, and the
+// height of the model's lowest point above the lawn (2 cm, so that a floor
+// at the bottom of the model does not fight the lawn for depth).
+constexpr double FootprintX0 = 0, FootprintX1 = 150, FootprintY0 = 0, FootprintY1 = 200;
+constexpr double ModelLift = 0.2;
+
+// Moves every vertex that a triangle uses to world space: turned z up with
+// the model's front (+z in the file) facing -x as the house's does, scaled
+// to fill the house's footprint (or by its real size with realSize) and
+// standing on the lawn where the house stands.
+Placement placeModel(SourceModel& model, const ImportSettings& settings);
+
+// -------------------------------------------------------------------- quads
+
+// One quad in world space: corners counter-clockwise from the front, the
+// normal coming from corners 1 to 3; a triangle repeats its last corner.
+struct WorldQuad {
+    Point3d corner[4];
+    double s[4] = {}, t[4] = {};
+    int material = 0;
+    bool textured = false;  // shows its material's picture
+    PixelRGB colour;        // else this flat colour
+    int texture = 0;        // the TextureId, set by makeBitmaps
+};
+
+struct QuadReport {
+    std::size_t pairs = 0;    // quads made of two triangles
+    std::size_t singles = 0;  // triangles left alone
+};
+
+// Joins two triangles that share an edge, lie in one plane, make a convex
+// quad and whose texture coordinates follow one affine map; every other
+// triangle becomes a quad with a repeated corner. Triangles of no area are
+// dropped and counted in model.dropped.
+std::vector<WorldQuad> makeQuads(SourceModel& model, QuadReport& report);
+
+// ------------------------------------------------------------------ bitmaps
+
+// A picture decoded, bottom row first.
+struct Picture {
+    int width = 0, height = 0;
+    std::vector<PixelRGB> pixels;
+};
+
+// Decodes a material's picture (stb_image); false, with the reason in
+// `why`, when it is missing or cannot be read.
+bool decodePicture(const SourcePicture& source, Picture& picture, std::string& why);
+
+// One of the scene's bitmaps and what it holds.
+struct SceneBitmap {
+    int id = 0;              // TextureId; the file name comes from the texture table
+    Picture picture;
+    std::string contents;    // for the report: "picture duck.png", "atlas of 5 pictures"...
+};
+
+struct BitmapReport {
+    std::vector<std::string> warnings;   // pictures that could not be read
+    std::size_t atlasPictures = 0;       // pictures packed into the atlas
+    std::size_t facesCut = 0;            // quads cut at a repeat of an atlas picture
+};
+
+// Decodes the pictures, gives each picture (or the atlas, when they are too
+// many) and the flat colours a bitmap, and sets every quad's texture id and
+// coordinates; quads on the atlas that cross a repeat are cut there.
+std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<WorldQuad>& quads,
+                                     const ImportSettings& settings, BitmapReport& report);
+
+// Ids the model may use: every bitmap of the texture table but the sky (2016)
+// and the lawn's grass (2008).
+std::vector<int> modelTextureIds();
+// The file of a texture id, from the texture table.
+const char* bitmapFileName(int id);
+
+// -------------------------------------------------------------------- write
+
+// Every file name of a scene folder.
+std::vector<std::string> sceneFileNames();
+
+// Writes the scene (the quads, a lawn to the horizon, the default sky and
+// grass, bitmaps for every unused id) into a new folder beside
+// settings.outputPath and renames it into place; with settings.force into an
+// existing folder, replacing the scene's own files only. Throws ImportError
+// naming the output folder when that is refused or fails.
+void writeScene(const std::vector<WorldQuad>& quads, const std::vector<SceneBitmap>& bitmaps,
+                const ImportSettings& settings);
+
+// Refuses, before any work, an output that exists and is not an empty folder
+// (unless settings.force and it is a folder).
+void checkOutput(const ImportSettings& settings);
+
+// ------------------------------------------------------------- the pipeline
+
+// Frame time on a software renderer (Mesa llvmpipe, under Xvfb), measured
+// with tools/bench_frames: a frame of an imported scene costs about
+// FrameBaseMs plus FrameMsPerQuad for each of the model's quads.
+extern const double FrameBaseMs, FrameMsPerQuad;
+
+// Runs the whole pipeline and prints what it did on standard output and its
+// warnings on standard error. Throws ImportError.
+void importModel(const ImportSettings& settings);

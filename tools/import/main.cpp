@@ -1,0 +1,179 @@
+// mirtal-import: writes a Mirtal scene folder from a model file.
+//   mirtal-import [options] MODEL OUTPUT_FOLDER   (options anywhere)
+// Exit status: 0 done, 2 bad input or a bad command line, 1 anything else.
+#include "import.h"
+#include "windows_zip.h"
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr const char* Usage =
+    "usage: mirtal-import [options] MODEL OUTPUT_FOLDER\n"
+    "Writes a scene folder that Mirtal shows from a model file (glTF, OBJ, COLLADA,\n"
+    "3DS, FBX, PLY, STL and what else assimp reads).\n"
+    "  --real-size        keep the model's size (10 units to the metre) instead of\n"
+    "                     filling the default house's footprint\n"
+    "  --units UNIT       the model's unit where the file gives none: m, cm, mm, in,\n"
+    "                     ft, or metres as a number (default m)\n"
+    "  --max-quads N      simplify the model to at most N quads\n"
+    "  --max-texture N    largest bitmap side, a power of two (default 2048)\n"
+    "  --windows-zip FILE.zip\n"
+    "                     also write a zip with mirtal.exe, the scene and the\n"
+    "                     read-me texts in one folder, to unzip and double-click\n"
+    "                     on Windows\n"
+    "  --force            write into an existing folder, replacing its scene files\n"
+    "                     (and replace an existing zip)\n"
+    "  --help, --version\n";
+
+struct Unit {
+    const char* name;
+    double metres;
+};
+constexpr Unit Units[] = {{"m", 1}, {"cm", 0.01}, {"mm", 0.001}, {"in", 0.0254}, {"ft", 0.3048}};
+
+[[noreturn]] void usageError(const std::string& message)
+{
+    std::fprintf(stderr, "mirtal-import: %s\n%s", message.c_str(), Usage);
+    std::exit(2);
+}
+
+bool parseCount(const std::string& text, unsigned long long& value)
+{
+    if (text.empty() || text.find_first_not_of("0123456789") != std::string::npos ||
+        text.size() > 12)
+        return false;
+    value = std::stoull(text);
+    return true;
+}
+
+ImportSettings parseArguments(int argc, char** argv)
+{
+    ImportSettings settings;
+    std::vector<std::string> names;
+    bool optionsEnded = false;
+    for (int i = 1; i < argc; ++i) {
+        std::string arg = argv[i];
+        if (optionsEnded || arg.empty() || arg[0] != '-' || arg == "-") {
+            names.push_back(arg);
+            continue;
+        }
+        if (arg == "--") {
+            optionsEnded = true;
+            continue;
+        }
+        std::string value;
+        bool hasValue = false;
+        const std::size_t equals = arg.find('=');
+        if (equals != std::string::npos) {
+            value = arg.substr(equals + 1);
+            arg = arg.substr(0, equals);
+            hasValue = true;
+        }
+        auto takeValue = [&]() {
+            if (hasValue)
+                return value;
+            if (i + 1 >= argc)
+                usageError(arg + " needs a value");
+            return std::string(argv[++i]);
+        };
+        if (arg == "--help" || arg == "-h") {
+            std::printf("%s", Usage);
+            std::exit(0);
+        } else if (arg == "--version") {
+            std::printf("mirtal-import %s\n", MIRTAL_VERSION);
+            std::exit(0);
+        } else if (arg == "--real-size") {
+            settings.realSize = true;
+        } else if (arg == "--force") {
+            settings.force = true;
+        } else if (arg == "--windows-zip") {
+            settings.windowsZip = takeValue();
+            if (settings.windowsZip.empty())
+                usageError("--windows-zip needs a file name");
+        } else if (arg == "--units") {
+            const std::string unit = takeValue();
+            for (const Unit& u : Units)
+                if (unit == u.name)
+                    settings.unitMetres = u.metres;
+            if (settings.unitMetres == 0) {
+                char* end = nullptr;
+                const double metres = std::strtod(unit.c_str(), &end);
+                if (unit.empty() || *end != '\0' || !(metres > 0) || metres > 1e6)
+                    usageError("--units takes m, cm, mm, in, ft or metres as a number, not \"" +
+                               unit + "\"");
+                settings.unitMetres = metres;
+            }
+        } else if (arg == "--max-quads") {
+            const std::string text = takeValue();
+            unsigned long long n = 0;
+            if (!parseCount(text, n) || n < 1)
+                usageError("--max-quads takes a whole number of at least 1, not \"" + text + "\"");
+            settings.maxQuads = std::size_t(n);
+        } else if (arg == "--max-texture") {
+            const std::string text = takeValue();
+            unsigned long long n = 0;
+            if (!parseCount(text, n) || n < 16 || n > 16384 || (n & (n - 1)) != 0)
+                usageError("--max-texture takes a power of two from 16 to 16384, not \"" + text +
+                           "\"");
+            settings.maxBitmapSide = int(n);
+        } else {
+            usageError("unknown option " + arg);
+        }
+    }
+    if (names.size() != 2)
+        usageError(names.size() < 2 ? "needs a model file and an output folder"
+                                    : "takes one model file and one output folder");
+    settings.modelPath = names[0];
+    settings.outputPath = names[1];
+    return settings;
+}
+
+} // namespace
+
+int main(int argc, char** argv)
+{
+    const ImportSettings settings = parseArguments(argc, argv);
+    // The Windows walk-through's program and zip are checked before the
+    // import, so that a refusal leaves no folder behind.
+    WindowsKit windows;
+    if (!settings.windowsZip.empty()) {
+        std::string error;
+        if (!findWindowsKit("/proc/self/exe", windows, error) ||
+            !checkWindowsZipPlace(settings.windowsZip, settings.force, error)) {
+            std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+            return 2;
+        }
+    }
+    try {
+        importModel(settings);
+    } catch (const OutputError& e) {
+        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.outputPath.c_str(), e.what());
+        return 2;
+    } catch (const ImportError& e) {
+        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "mirtal-import: %s: too large to import in this memory\n",
+                     settings.modelPath.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
+        return 1;
+    }
+    if (!settings.windowsZip.empty()) {
+        std::string error;
+        if (!writeWindowsZip(settings.windowsZip, settings.outputPath, windows, settings.force,
+                             error)) {
+            std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+            return 2;
+        }
+        std::printf("Windows walk-through: %s (folder %s/ inside)\n", settings.windowsZip.c_str(),
+                    windowsZipFolderName(settings.windowsZip).c_str());
+    }
+    return 0;
+}

@@ -1,0 +1,206 @@
+// The Windows walk-through zip, written with libzip. See windows_zip.h.
+#include "windows_zip.h"
+
+#include "import.h"
+
+#include <zip.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cstdio>
+#include <cstdlib>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace {
+
+const char* const ReadMeTexts[] = {"LEIA-ME.txt", "README.txt", "LICENSE.txt"};
+
+// Every entry's time, 1980-01-01 00:00 (the first the zip format can hold),
+// as MS-DOS date and time fields.
+constexpr zip_uint16_t FixedDosDate = (0 << 9) | (1 << 5) | 1;
+constexpr zip_uint16_t FixedDosTime = 0;
+constexpr zip_uint32_t FolderMode = 040755, FileMode = 0100644, ProgramMode = 0100755;
+
+bool isFile(const std::string& path)
+{
+    struct stat info;
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
+std::string folderOf(const std::string& path)
+{
+    const std::size_t slash = path.find_last_of('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// The kit's four files in one folder.
+bool kitIn(const std::string& folder, WindowsKit& kit)
+{
+    WindowsKit found{folder + "/mirtal.exe", {}};
+    if (!isFile(found.exe))
+        return false;
+    for (const char* text : ReadMeTexts) {
+        found.texts.push_back(folder + "/" + text);
+        if (!isFile(found.texts.back()))
+            return false;
+    }
+    kit = found;
+    return true;
+}
+
+// The scene's own files (the importer's list), in name order: nothing else
+// of the folder goes in.
+std::vector<std::string> sceneFilesInNameOrder()
+{
+    std::vector<std::string> names = sceneFileNames();
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+bool setFixedAttributes(zip_t* archive, zip_int64_t index, zip_uint32_t mode)
+{
+    const auto entry = static_cast<zip_uint64_t>(index);
+    return zip_file_set_dostime(archive, entry, FixedDosTime, FixedDosDate, 0) == 0
+           && zip_file_set_external_attributes(archive, entry, 0, ZIP_OPSYS_UNIX, mode << 16) == 0;
+}
+
+}  // namespace
+
+bool findWindowsKit(const std::string& toolPath, WindowsKit& kit, std::string& error)
+{
+    char resolved[PATH_MAX];
+    const std::string tool = realpath(toolPath.c_str(), resolved) ? resolved : toolPath;
+    const std::string toolFolder = folderOf(tool);
+
+    const std::string installed = toolFolder + "/../share/mirtal/windows";
+    if (kitIn(installed, kit))
+        return true;
+    std::string folder = toolFolder;
+    for (int level = 0; level < 4; ++level) {
+        if (kitIn(folder + "/build-windows/walk-through", kit))
+            return true;
+        if (folder == "/")
+            break;
+        folder = folderOf(folder);
+    }
+    error = "no Windows build of Mirtal to put in the zip: neither " + installed
+            + "/mirtal.exe (the Debian package's) nor build-windows/walk-through/mirtal.exe near "
+            + toolFolder + " (tools/build_windows.sh makes it), with its read-me and licence texts";
+    return false;
+}
+
+std::string windowsZipFolderName(const std::string& zipPath)
+{
+    std::string name = zipPath.substr(zipPath.find_last_of('/') + 1);
+    if (name.size() >= 4) {
+        std::string suffix = name.substr(name.size() - 4);
+        std::transform(suffix.begin(), suffix.end(), suffix.begin(),
+                       [](unsigned char c) { return static_cast<char>(std::tolower(c)); });
+        if (suffix == ".zip")
+            name.resize(name.size() - 4);
+    }
+    for (char& c : name) {
+        const bool kept = (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9')
+                          || std::string("._-+() ").find(c) != std::string::npos;
+        if (!kept)
+            c = '_';
+    }
+    // No name, or "." or "..", which would unpack outside the folder.
+    if (name.find_first_not_of('.') == std::string::npos)
+        name = "mirtal-walk-through";
+    return name;
+}
+
+bool checkWindowsZipPlace(const std::string& zipPath, bool replace, std::string& error)
+{
+    struct stat info;
+    if (lstat(zipPath.c_str(), &info) == 0) {
+        if (S_ISDIR(info.st_mode)) {
+            error = zipPath + ": is a folder, not a zip file";
+            return false;
+        }
+        if (!replace) {
+            error = zipPath + ": exists already (--force replaces it)";
+            return false;
+        }
+    }
+    // libzip writes a file beside the zip and renames it, so the folder
+    // itself must take new files.
+    const std::string folder = folderOf(zipPath);
+    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
+        error = zipPath + ": no folder " + folder + " to write the zip in";
+        return false;
+    }
+    if (access(folder.c_str(), W_OK | X_OK) != 0) {
+        error = zipPath + ": the folder " + folder + " cannot be written";
+        return false;
+    }
+    return true;
+}
+
+bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
+                     const WindowsKit& kit, bool replace, std::string& error)
+{
+    const std::string folder = windowsZipFolderName(zipPath) + "/";
+    // (name in the zip, file, mode)
+    struct Entry {
+        std::string name, source;
+        zip_uint32_t mode;
+    };
+    std::vector<Entry> entries{{folder + "mirtal.exe", kit.exe, ProgramMode}};
+    for (const std::string& text : kit.texts)
+        entries.push_back({folder + text.substr(text.find_last_of('/') + 1), text, FileMode});
+    for (const std::string& name : sceneFilesInNameOrder())
+        entries.push_back({folder + name, sceneFolder + "/" + name, FileMode});
+    for (const Entry& entry : entries) {
+        if (FILE* file = std::fopen(entry.source.c_str(), "rb"))
+            std::fclose(file);
+        else {
+            error = entry.source + ": cannot be read, so it cannot go in the zip";
+            return false;
+        }
+    }
+
+    if (!checkWindowsZipPlace(zipPath, replace, error))
+        return false;
+    int code = 0;
+    zip_t* archive = zip_open(zipPath.c_str(), ZIP_CREATE | ZIP_TRUNCATE, &code);
+    if (!archive) {
+        zip_error_t reason;
+        zip_error_init_with_code(&reason, code);
+        error = zipPath + ": cannot write the zip (" + zip_error_strerror(&reason) + ")";
+        zip_error_fini(&reason);
+        return false;
+    }
+    auto failed = [&](const std::string& what) {
+        error = zipPath + ": " + what + " (" + zip_strerror(archive) + ")";
+        zip_discard(archive);
+        return false;
+    };
+
+    const zip_int64_t top = zip_dir_add(archive, folder.c_str(), ZIP_FL_ENC_UTF_8);
+    if (top < 0 || !setFixedAttributes(archive, top, FolderMode))
+        return failed("cannot add the folder " + folder);
+    for (const Entry& entry : entries) {
+        zip_source_t* source = zip_source_file(archive, entry.source.c_str(), 0, -1);
+        if (!source)
+            return failed("cannot read " + entry.source);
+        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            return failed("cannot add " + entry.name);
+        }
+        if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0
+            || !setFixedAttributes(archive, index, entry.mode))
+            return failed("cannot add " + entry.name);
+    }
+    // libzip writes everything here, into a file beside the zip that it
+    // renames into place once complete.
+    if (zip_close(archive) != 0)
+        return failed("cannot write the zip");
+    return true;
+}
