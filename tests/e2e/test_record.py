@@ -166,6 +166,8 @@ def main():
             ("an unknown extension", [data, out("a.avi")], None, ".mp4, .webm or .gif", out("a.avi")),
             ("a scene folder that does not exist", [out("nowhere"), out("b.mp4")], None, "scene",
              out("b.mp4")),
+            ("a folder that holds no scene", [no_ffmpeg, out("b.mp4")], None, "not a scene folder",
+             out("b.mp4")),
             ("an odd size for MP4", ["--size", "321x240", data, out("c.mp4")], None, "even",
              out("c.mp4")),
             ("a size that is no size", ["--size", "big", data, out("d.mp4")], None, "--size",

@@ -103,6 +103,8 @@ TEST(RecordSettings, ChecksBeforeDrawingInTheOrderAUserFixesThem)
 {
     ScopedWorkDir dir;
     ASSERT_EQ(mkdir("scene", 0755), 0);
+    writeFile("scene/data_terreno.geo", "");
+    ASSERT_EQ(mkdir("empty", 0755), 0);
     ASSERT_EQ(mkdir("bin", 0755), 0);
     writeFile("bin/ffmpeg", "#!/bin/sh\n");
     ASSERT_EQ(chmod("bin/ffmpeg", 0755), 0);
@@ -129,6 +131,8 @@ TEST(RecordSettings, ChecksBeforeDrawingInTheOrderAUserFixesThem)
     EXPECT_NE(problem(with([](auto& c) { c.scene = "nowhere"; }), path.c_str(), ":0").find("does not exist"),
               std::string::npos);
     EXPECT_NE(problem(with([](auto& c) { c.scene = "plain"; }), path.c_str(), ":0").find("not a folder"),
+              std::string::npos);
+    EXPECT_NE(problem(with([](auto& c) { c.scene = "empty"; }), path.c_str(), ":0").find("not a scene folder"),
               std::string::npos);
     EXPECT_NE(problem(with([](auto& c) { c.output = "no/film.mp4"; }), path.c_str(), ":0")
                   .find("output folder no does not exist"),

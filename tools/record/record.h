@@ -63,8 +63,9 @@ std::string usageText();
 // unknown extension.
 bool formatOfName(const std::string& name, Format& format);
 
-// Why SCENE cannot be recorded, or "" when it can: a folder in the program's
-// formats (its files are opened by name in that folder).
+// Why SCENE cannot be recorded, or "" when it can: a readable folder that
+// holds data_textura.geo or data_terreno.geo (the program opens its files by
+// name in that folder).
 std::string checkScene(const std::string& scene);
 
 // The full name of an executable `program` on the search path `path` (the

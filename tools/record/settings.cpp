@@ -190,6 +190,10 @@ std::string checkScene(const std::string& scene)
         return scene + " is not a folder; give a folder of scene files (such as the project's data/)";
     if (access(scene.c_str(), R_OK | X_OK) != 0)
         return "cannot read the scene folder " + scene + "; check its permissions";
+    // As the launcher tells a scene folder: by either of its two scene files.
+    if (!exists(scene + "/data_textura.geo") && !exists(scene + "/data_terreno.geo"))
+        return scene + " is not a scene folder (it holds neither data_textura.geo nor "
+                       "data_terreno.geo); give a folder of scene files (such as the project's data/)";
     return "";
 }
 
