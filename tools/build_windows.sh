@@ -6,7 +6,7 @@
 # information), the default scene's files, the read-me texts and the licence.
 #   tools/build_windows.sh
 # Everything is built in build-windows/ (the program: build-windows/mirtal.exe;
-# for mirtal-import --windows-zip: build-windows/walk-through/).
+# for mirtal-import --windows-zip: build-windows/walk-through/mirtal.exe).
 # The freeglut build is kept there, so that later runs only rebuild Mirtal.
 # The same commit gives the same zip (tools/release_env.sh): build paths are
 # mapped to '.', the linker writes no time stamp, and the zip is written in
@@ -74,15 +74,11 @@ stage=$out/stage/mirtal-$version
 rm -rf "$out/stage"
 (umask 022 && cmake --install "$out" --prefix "$stage" --strip > /dev/null)
 
-# What mirtal-import --windows-zip puts beside an imported scene, found there
-# by the importer of a source tree: the release zip's own program and texts,
-# the very files (tools/package.sh puts them in the .deb).
-kit=$out/walk-through
-rm -rf "$kit"
-mkdir -p "$kit"
-for name in mirtal.exe LEIA-ME.txt README.txt LICENSE.txt; do
-    cp "$stage/$name" "$kit/"
-done
+# The program that mirtal-import --windows-zip puts beside an imported
+# scene, found there by the importer of a source tree: the release zip's
+# own, the very file (tools/package.sh puts it in the .deb).
+mkdir -p "$out/walk-through"
+cp "$stage/mirtal.exe" "$out/walk-through/"
 
 mkdir -p dist
 python3 tools/write_zip.py "$stage" "dist/mirtal-$version-windows-x86_64.zip"

@@ -118,9 +118,19 @@ class Mirtal:
         for name, content in (extra_files or {}).items():
             with open(os.path.join(self.workdir, name), "wb") as f:
                 f.write(content)
-        self.process = subprocess.Popen(
-            [*prefix, binary, *args], cwd=self.workdir, env=env,
-            stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+        # Under Wine, a process that the program's start leaves running (the
+        # desktop, a service, on a prefix's first use) may inherit its output
+        # and hold a pipe open after it ends: there the output goes to files.
+        self.logs = tempfile.mkdtemp(prefix="mirtal-e2e-out-") if prefix else None
+        if self.logs:
+            with open(os.path.join(self.logs, "out"), "wb") as out, \
+                    open(os.path.join(self.logs, "err"), "wb") as err:
+                self.process = subprocess.Popen([*prefix, binary, *args], cwd=self.workdir,
+                                                env=env, stdout=out, stderr=err)
+        else:
+            self.process = subprocess.Popen(
+                [*prefix, binary, *args], cwd=self.workdir, env=env,
+                stdout=subprocess.PIPE, stderr=subprocess.PIPE)
         self.window = None
 
     def wait_for_window(self, timeout=20):
@@ -157,6 +167,11 @@ class Mirtal:
         return self.process.returncode
 
     def output(self):
+        if self.logs:
+            self.process.wait(timeout=10)
+            with open(os.path.join(self.logs, "out"), "rb") as out, \
+                    open(os.path.join(self.logs, "err"), "rb") as err:
+                return out.read().decode("latin-1"), err.read().decode("latin-1")
         out, err = self.process.communicate(timeout=10)
         return out.decode("latin-1"), err.decode("latin-1")
 
@@ -165,6 +180,8 @@ class Mirtal:
             self.process.send_signal(signal.SIGKILL)
             self.process.wait()
         shutil.rmtree(self.workdir, ignore_errors=True)
+        if self.logs:
+            shutil.rmtree(self.logs, ignore_errors=True)
 
 
 class Checks:

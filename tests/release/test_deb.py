@@ -25,7 +25,7 @@
 
 The model importer and the launcher's arguments:
 - dpkg-deb -c: mirtal-import in /usr/games (executable) with its manual page
-  in section 1; the Windows program, its read-me and licence texts (0644) under
+  in section 1; the Windows program alone (mode 0644) under
   /usr/share/mirtal/windows, for mirtal-import --windows-zip;
 - the desktop entry passes a file (%f), names the model types and passes
   desktop-file-validate;
@@ -74,9 +74,8 @@ FILES = [PROGRAM, LAUNCHER, DESKTOP, "usr/share/man/man6/mirtal.6.gz"] + ICONS
 
 IMPORTER = "usr/games/mirtal-import"
 WINDOWS = "usr/share/mirtal/windows"
-WINDOWS_FILES = [f"{WINDOWS}/{name}"
-                 for name in ("mirtal.exe", "LEIA-ME.txt", "README.txt", "LICENSE.txt")]
-IMPORT_FILES = [IMPORTER, "usr/share/man/man1/mirtal-import.1.gz"] + WINDOWS_FILES
+WINDOWS_EXE = f"{WINDOWS}/mirtal.exe"
+IMPORT_FILES = [IMPORTER, "usr/share/man/man1/mirtal-import.1.gz", WINDOWS_EXE]
 # Model types the desktop entry offers Mirtal for, as shared-mime-info names them.
 MIME_TYPES = ["model/gltf-binary", "model/gltf+json", "model/obj", "image/x-3ds"]
 # A model of Debian's assimp-testmodels: one textured box.
@@ -150,8 +149,10 @@ def check_contents(checks, deb, data_deb):
     missing = [f for f in IMPORT_FILES if f not in modes]
     checks.check(not missing, f"the package holds the importer's files (missing: {missing})")
     checks.check(modes.get(IMPORTER) == "-rwxr-xr-x", "mirtal-import is executable")
-    checks.check(all(modes.get(f) == "-rw-r--r--" for f in WINDOWS_FILES),
-                 "the Windows program and its texts are plain files (0644)")
+    checks.check(modes.get(WINDOWS_EXE) == "-rw-r--r--",
+                 "the Windows program is a plain file (0644)")
+    windows = sorted(f for f, mode in modes.items() if f.startswith(WINDOWS + "/"))
+    checks.check(windows == [WINDOWS_EXE], f"beside it nothing ({windows})")
     scene_there = [f for f in modes if f.startswith(DATA + "/") and f.endswith(tuple(SCENE_COUNTS))]
     checks.check(not scene_there, f"mirtal holds no scene file ({scene_there})")
 
@@ -417,7 +418,7 @@ def check_windows_zip(checks, root, models, scratch):
         return
     with zipfile.ZipFile(archive) as zipped:
         exe = zipped.read("house/mirtal.exe")
-    with open(os.path.join(root, WINDOWS, "mirtal.exe"), "rb") as f:
+    with open(os.path.join(root, WINDOWS_EXE), "rb") as f:
         checks.check(exe == f.read(), "the zip holds the package's mirtal.exe")
 
 

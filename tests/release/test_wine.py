@@ -23,8 +23,9 @@ there under Wine on the same Xvfb and Mesa as the Linux build:
 The walk-through zip of mirtal-import --windows-zip (the Linux importer of
 the source tree, which takes build-windows/'s mirtal.exe), for a model of
 assimp-testmodels:
-- one top folder named after the zip, holding mirtal.exe (the release zip's),
-  the read-me texts and the imported folder's 23 files byte for byte, in
+- one top folder named after the zip, holding mirtal.exe and the read-me
+  and licence texts (the release zip's, byte for byte) and the imported
+  folder's 23 files byte for byte, in
   that order, each entry at one fixed time; the same import gives the same
   bytes;
 - unpacked, its exe under Wine shows the imported model (its F3 picture is
@@ -395,22 +396,24 @@ def check_walk_through_zip(checks, args, scratch, default_f3):
 
     top = "walk/"
     scene = sorted(n for n in os.listdir(folder) if n.endswith((".bmp", ".raw", ".geo")))
-    expected = ([top, top + "mirtal.exe", top + "LEIA-ME.txt", top + "README.txt"]
-                + [top + n for n in scene])
+    texts = ["LEIA-ME.txt", "README.txt", "LICENSE.txt"]
+    expected = [top, top + "mirtal.exe"] + [top + n for n in texts] + [top + n for n in scene]
     with zipfile.ZipFile(archive) as zipped:
         infos = zipped.infolist()
         names = [i.filename for i in infos]
         checks.check(names == expected and len(scene) == BITMAP_COUNT + 2 + RAW_IMAGES,
-                     f"one top folder {top} with mirtal.exe, the read-me texts and the 23 scene "
-                     f"files in name order (got {names})")
+                     f"one top folder {top} with mirtal.exe, the read-me and licence texts and "
+                     f"the 23 scene files in name order (got {names})")
         checks.check({i.date_time for i in infos} == {(1980, 1, 1, 0, 0, 0)},
                      "every entry has the one fixed time")
         same = all(zipped.read(top + n) == open(os.path.join(folder, n), "rb").read() for n in scene)
         checks.check(same, "the zip's scene files are the imported folder's, byte for byte")
         with zipfile.ZipFile(args.zip) as release:
-            exe = release.read(next(n for n in release.namelist() if n.endswith("mirtal.exe")))
-        checks.check(zipped.read(top + "mirtal.exe") == exe,
-                     "the zip's mirtal.exe is the release zip's")
+            same = {n: zipped.read(top + n) == release.read(
+                        next(r for r in release.namelist() if r.endswith("/" + n)))
+                    for n in ["mirtal.exe"] + texts}
+        checks.check(all(same.values()),
+                     f"the zip's mirtal.exe and texts are the release zip's ({same})")
         unpacked = os.path.join(scratch, "unpacked")
         zipped.extractall(unpacked)
 

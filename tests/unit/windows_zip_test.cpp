@@ -32,9 +32,6 @@ void makeKit(const std::string& folder)
 {
     makeFolders(folder);
     writeFile(folder + "/mirtal.exe", std::string("MZ\x90\0program", 11));
-    writeFile(folder + "/LEIA-ME.txt", "leia-me\r\n");
-    writeFile(folder + "/README.txt", "read me\r\n");
-    writeFile(folder + "/LICENSE.txt", "licence\r\n");
 }
 
 // The scene's own files, in name order (byte order: capitals first).
@@ -129,10 +126,6 @@ TEST(WindowsZip, FindsTheProgramInstalledOrInASourceTree)
     makeKit(work.path() + "/root/usr/share/mirtal/windows");
     ASSERT_TRUE(findWindowsKit(work.path() + "/root/usr/bin/mirtal-import", kit, error)) << error;
     EXPECT_EQ(readWhole(kit.exe), std::string("MZ\x90\0program", 11));
-    ASSERT_EQ(kit.texts.size(), 3u);
-    EXPECT_EQ(readWhole(kit.texts[0]), "leia-me\r\n");
-    EXPECT_EQ(readWhole(kit.texts[1]), "read me\r\n");
-    EXPECT_EQ(readWhole(kit.texts[2]), "licence\r\n");
 
     // A source tree: the tool two folders down in build/, the kit in build-windows/.
     makeFolders(work.path() + "/src/build/tools/import");
@@ -144,8 +137,8 @@ TEST(WindowsZip, FindsTheProgramInstalledOrInASourceTree)
         << error;
     EXPECT_EQ(kit.exe, work.path() + "/src/build-windows/walk-through/mirtal.exe");
 
-    // A kit without its read-me texts is no kit.
-    std::remove((work.path() + "/root/usr/share/mirtal/windows/README.txt").c_str());
+    // The installed folder without its program is no kit.
+    std::remove((work.path() + "/root/usr/share/mirtal/windows/mirtal.exe").c_str());
     error.clear();
     EXPECT_FALSE(findWindowsKit(work.path() + "/root/usr/bin/mirtal-import", kit, error));
     EXPECT_NE(error.find("share/mirtal/windows/mirtal.exe"), std::string::npos) << error;
@@ -156,7 +149,7 @@ TEST(WindowsZip, HoldsOneFolderWithProgramTextsAndSceneAtFixedTimesAndModes)
     ScopedWorkDir work;
     makeKit("kit");
     makeScene("scene");
-    WindowsKit kit{"kit/mirtal.exe", {"kit/LEIA-ME.txt", "kit/README.txt", "kit/LICENSE.txt"}};
+    WindowsKit kit{"kit/mirtal.exe"};
     std::string error;
     ASSERT_TRUE(writeWindowsZip("casa.zip", "scene", kit, false, error)) << error;
 
@@ -172,7 +165,20 @@ TEST(WindowsZip, HoldsOneFolderWithProgramTextsAndSceneAtFixedTimesAndModes)
     ASSERT_EQ(entries.size(), expected.size());
 
     EXPECT_EQ(entries[1].bytes, std::string("MZ\x90\0program", 11));
-    EXPECT_EQ(entries[3].bytes, "read me\r\n");
+    // The texts are the release zip's: the licence as LICENSE has it and the
+    // read-me texts with the version filled in, all with Windows line ends.
+    std::string licence = readWhole(std::string(MIRTAL_SOURCE_DIR) + "/LICENSE");
+    for (std::size_t at = licence.find('\n'); at != std::string::npos; at = licence.find('\n', at + 2))
+        licence.insert(at, "\r");
+    EXPECT_EQ(entries[4].bytes, licence);
+    for (int i : {2, 3}) {
+        EXPECT_EQ(entries[i].bytes.find("@PROJECT_VERSION@"), std::string::npos) << names[i];
+        EXPECT_NE(entries[i].bytes.find("mirtal.exe"), std::string::npos) << names[i];
+    }
+    for (int i : {2, 3, 4})
+        for (std::size_t at = entries[i].bytes.find('\n'); at != std::string::npos;
+             at = entries[i].bytes.find('\n', at + 1))
+            ASSERT_TRUE(at > 0 && entries[i].bytes[at - 1] == '\r') << names[i] << " at " << at;
     for (std::size_t i = 0; i < SceneNames.size(); ++i)
         EXPECT_EQ(entries[5 + i].bytes, "bytes of " + SceneNames[i]);
     // Unix modes: a folder and the program 0755, the rest 0644.
@@ -195,7 +201,7 @@ TEST(WindowsZip, SameFilesGiveTheSameBytesWhateverTheirTimes)
     ScopedWorkDir work;
     makeKit("kit");
     makeScene("scene");
-    WindowsKit kit{"kit/mirtal.exe", {"kit/LEIA-ME.txt", "kit/README.txt", "kit/LICENSE.txt"}};
+    WindowsKit kit{"kit/mirtal.exe"};
     std::string error;
     ASSERT_TRUE(writeWindowsZip("casa.zip", "scene", kit, false, error)) << error;
 
@@ -250,7 +256,7 @@ TEST(WindowsZip, RefusesAnExistingZipUnlessReplacingAndAMissingFile)
     ScopedWorkDir work;
     makeKit("kit");
     makeScene("scene");
-    WindowsKit kit{"kit/mirtal.exe", {"kit/LEIA-ME.txt", "kit/README.txt", "kit/LICENSE.txt"}};
+    WindowsKit kit{"kit/mirtal.exe"};
     std::string error;
 
     writeFile("casa.zip", "someone's zip");

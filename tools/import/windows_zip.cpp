@@ -15,8 +15,6 @@
 
 namespace {
 
-const char* const ReadMeTexts[] = {"LEIA-ME.txt", "README.txt", "LICENSE.txt"};
-
 // Every entry's time, 1980-01-01 00:00 (the first the zip format can hold),
 // as MS-DOS date and time fields.
 constexpr zip_uint16_t FixedDosDate = (0 << 9) | (1 << 5) | 1;
@@ -37,18 +35,12 @@ std::string folderOf(const std::string& path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// The kit's four files in one folder.
+// The kit in one folder.
 bool kitIn(const std::string& folder, WindowsKit& kit)
 {
-    WindowsKit found{folder + "/mirtal.exe", {}};
-    if (!isFile(found.exe))
+    if (!isFile(folder + "/mirtal.exe"))
         return false;
-    for (const char* text : ReadMeTexts) {
-        found.texts.push_back(folder + "/" + text);
-        if (!isFile(found.texts.back()))
-            return false;
-    }
-    kit = found;
+    kit.exe = folder + "/mirtal.exe";
     return true;
 }
 
@@ -89,7 +81,7 @@ bool findWindowsKit(const std::string& toolPath, WindowsKit& kit, std::string& e
     }
     error = "no Windows build of Mirtal to put in the zip: neither " + installed
             + "/mirtal.exe (the Debian package's) nor build-windows/walk-through/mirtal.exe near "
-            + toolFolder + " (tools/build_windows.sh makes it), with its read-me and licence texts";
+            + toolFolder + " (tools/build_windows.sh makes it)";
     return false;
 }
 
@@ -146,17 +138,19 @@ bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
                      const WindowsKit& kit, bool replace, std::string& error)
 {
     const std::string folder = windowsZipFolderName(zipPath) + "/";
-    // (name in the zip, file, mode)
+    // The files that go in: the program, and after the texts (which come
+    // from memory) the scene.
     struct Entry {
         std::string name, source;
         zip_uint32_t mode;
     };
-    std::vector<Entry> entries{{folder + "mirtal.exe", kit.exe, ProgramMode}};
-    for (const std::string& text : kit.texts)
-        entries.push_back({folder + text.substr(text.find_last_of('/') + 1), text, FileMode});
+    const Entry program{folder + "mirtal.exe", kit.exe, ProgramMode};
+    std::vector<Entry> scene;
     for (const std::string& name : sceneFilesInNameOrder())
-        entries.push_back({folder + name, sceneFolder + "/" + name, FileMode});
-    for (const Entry& entry : entries) {
+        scene.push_back({folder + name, sceneFolder + "/" + name, FileMode});
+    std::vector<Entry> files = scene;
+    files.insert(files.begin(), program);
+    for (const Entry& entry : files) {
         if (FILE* file = std::fopen(entry.source.c_str(), "rb"))
             std::fclose(file);
         else {
@@ -181,23 +175,39 @@ bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
         zip_discard(archive);
         return false;
     };
+    // Adds one entry from `source` (which the archive then owns), compressed,
+    // at the fixed time and with `mode`.
+    auto add = [&](const std::string& name, zip_source_t* source, zip_uint32_t mode) {
+        if (!source)
+            return false;
+        const zip_int64_t index = zip_file_add(archive, name.c_str(), source, ZIP_FL_ENC_UTF_8);
+        if (index < 0) {
+            zip_source_free(source);
+            return false;
+        }
+        return zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9)
+                   == 0
+               && setFixedAttributes(archive, index, mode);
+    };
 
     const zip_int64_t top = zip_dir_add(archive, folder.c_str(), ZIP_FL_ENC_UTF_8);
     if (top < 0 || !setFixedAttributes(archive, top, FolderMode))
         return failed("cannot add the folder " + folder);
-    for (const Entry& entry : entries) {
-        zip_source_t* source = zip_source_file(archive, entry.source.c_str(), 0, -1);
-        if (!source)
-            return failed("cannot read " + entry.source);
-        const zip_int64_t index = zip_file_add(archive, entry.name.c_str(), source, ZIP_FL_ENC_UTF_8);
-        if (index < 0) {
-            zip_source_free(source);
-            return failed("cannot add " + entry.name);
-        }
-        if (zip_set_file_compression(archive, static_cast<zip_uint64_t>(index), ZIP_CM_DEFLATE, 9) != 0
-            || !setFixedAttributes(archive, index, entry.mode))
-            return failed("cannot add " + entry.name);
+    auto addFile = [&](const Entry& entry) {
+        return add(entry.name, zip_source_file(archive, entry.source.c_str(), 0, -1), entry.mode);
+    };
+    if (!addFile(program))
+        return failed("cannot add " + program.name);
+    for (const WindowsText& text : windowsTexts()) {
+        // The texts live as long as the process, so libzip may read them
+        // at zip_close without a copy of its own.
+        if (!add(folder + text.name,
+                 zip_source_buffer(archive, text.bytes.data(), text.bytes.size(), 0), FileMode))
+            return failed(std::string("cannot add ") + text.name);
     }
+    for (const Entry& entry : scene)
+        if (!addFile(entry))
+            return failed("cannot add " + entry.name);
     // libzip writes everything here, into a file beside the zip that it
     // renames into place once complete.
     if (zip_close(archive) != 0)

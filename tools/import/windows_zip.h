@@ -7,19 +7,27 @@
 #include <string>
 #include <vector>
 
-// The Windows program and the read-me texts that go beside it.
+// The Windows program that goes in the zip.
 struct WindowsKit {
-    std::string exe;                 // mirtal.exe
-    std::vector<std::string> texts;  // LEIA-ME.txt, README.txt, LICENSE.txt
+    std::string exe;  // mirtal.exe
 };
 
-// Finds the Windows program and its texts, side by side in one folder, for
-// a tool whose own file is toolPath: first where the Debian package puts
-// them, ../share/mirtal/windows beside the tool's folder; then in a source
-// tree, build-windows/walk-through/ (tools/build_windows.sh) in the tool's
-// folder or one of its three nearest ancestors (a build folder sits in the
-// source tree). Returns false with a message naming the places looked at
-// if there is none.
+// A text beside the program: its name in the zip and its bytes.
+struct WindowsText {
+    const char* name;
+    std::string bytes;
+};
+
+// The release zip's read-me texts and licence (LEIA-ME.txt, README.txt,
+// LICENSE.txt), with Windows line ends, as built into the tool.
+const std::vector<WindowsText>& windowsTexts();
+
+// Finds the Windows program for a tool whose own file is toolPath: first
+// where the Debian package puts it, ../share/mirtal/windows beside the
+// tool's folder; then in a source tree, build-windows/walk-through/
+// (tools/build_windows.sh) in the tool's folder or one of its three nearest
+// ancestors (a build folder sits in the source tree). Returns false with a
+// message naming the places looked at if there is none.
 bool findWindowsKit(const std::string& toolPath, WindowsKit& kit, std::string& error);
 
 // The zip's top folder: the zip file's own name without ".zip", as the
@@ -33,7 +41,7 @@ std::string windowsZipFolderName(const std::string& zipPath);
 // false with a one-line message naming zipPath.
 bool checkWindowsZipPlace(const std::string& zipPath, bool replace, std::string& error);
 
-// Writes zipPath: its top folder, then mirtal.exe, the read-me texts and the
+// Writes zipPath: its top folder, then mirtal.exe, windowsTexts() and the
 // scene's 23 files (the 17 bitmaps, the two scene files, the four raw
 // images) in name order, all with one fixed time and fixed modes, so that
 // the same files give the same bytes. Refuses what checkWindowsZipPlace
