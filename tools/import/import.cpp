@@ -70,7 +70,11 @@ Result build(SourceModel model, const ImportSettings& settings, std::size_t targ
 void importModel(const ImportSettings& settings)
 {
     checkOutput(settings);
-    const SourceModel model = readModel(settings.modelPath);
+    importModel(settings, readModel(settings.modelPath));
+}
+
+void importModel(const ImportSettings& settings, const SourceModel& model)
+{
 
     // Quads never outnumber triangles but for the cuts at an atlas's repeats:
     // while those push the count over --max-quads, simplify further.

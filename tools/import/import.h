@@ -241,3 +241,43 @@ extern const double FrameBaseMs, FrameMsPerQuad;
 // Runs the whole pipeline and prints what it did on standard output and its
 // warnings on standard error. Throws ImportError.
 void importModel(const ImportSettings& settings);
+// The same from a model readModel has read already.
+void importModel(const ImportSettings& settings, const SourceModel& model);
+
+// ---------------------------------------------------------------- the cache
+//
+// A model opened by name (`mirtal MODEL`, `mirtal-record MODEL FILM`) is
+// imported once into the user's cache, one folder per model:
+//   CACHE/NAME-KEY   NAME the file's name with every byte but A-Z a-z 0-9 . _
+//                    + - turned into _, its first 64 bytes; KEY 16 hex digits
+//                    of a 64-bit FNV-1a hash of the file's real path, so that
+//                    two models of one name keep folders of their own.
+// The folder holds a stamp, .mirtal-import-stamp, of the model's real path,
+// size, modification time to the nanosecond and the version: the model is
+// imported again when the stamp differs. A new import is written into a
+// fresh folder beside it and replaces the old only once whole, so a failed
+// import keeps the last good folder.
+
+// CACHE: $XDG_CACHE_HOME/mirtal, else $HOME/.cache/mirtal (from the values
+// given, either null or empty when not set); "" when neither is set.
+std::string cacheRoot(const char* xdgCacheHome, const char* home);
+// NAME-KEY of a model's real path.
+std::string cacheFolderName(const std::string& realPath);
+// 16 lowercase hex digits of the 64-bit FNV-1a hash of the bytes of text.
+std::string fnv1a64Hex(const std::string& text);
+// The stamp's text (three lines, each ending in a newline).
+std::string importStamp(const std::string& realPath, unsigned long long size, long long mtimeSeconds,
+                        long mtimeNanoseconds, const std::string& version);
+
+struct CachedScene {
+    std::string folder;     // the scene folder, CACHE/NAME-KEY
+    bool imported = false;  // imported now (else the folder was up to date)
+};
+
+// The scene folder of `model` in the cache `root`, imported first when its
+// stamp differs: the model read (a bad model is refused before anything
+// else is said), then "PROGRAM: importing MODEL into FOLDER" on standard
+// error and the import's report on standard output. Throws ImportError
+// about the model, or OutputError about the cache.
+CachedScene importIntoCache(const std::string& model, const std::string& root,
+                            const std::string& version, const std::string& program);

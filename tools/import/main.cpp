@@ -1,8 +1,11 @@
 // mirtal-import: writes a Mirtal scene folder from a model file.
 //   mirtal-import [options] MODEL OUTPUT_FOLDER   (options anywhere)
+//   mirtal-import --cache MODEL                   (the launcher's import)
 // Exit status: 0 done, 2 bad input or a bad command line, 1 anything else.
 #include "import.h"
 #include "windows_zip.h"
+
+#include <unistd.h>
 
 #include <cstdio>
 #include <cstdlib>
@@ -14,6 +17,7 @@ namespace {
 
 constexpr const char* Usage =
     "usage: mirtal-import [options] MODEL OUTPUT_FOLDER\n"
+    "       mirtal-import --cache MODEL\n"
     "Writes a scene folder that Mirtal shows from a model file (glTF, OBJ, COLLADA,\n"
     "3DS, FBX, PLY, STL and what else assimp reads).\n"
     "  --real-size        keep the model's size (10 units to the metre) instead of\n"
@@ -28,6 +32,11 @@ constexpr const char* Usage =
     "                     on Windows\n"
     "  --force            write into an existing folder, replacing its scene files\n"
     "                     (and replace an existing zip)\n"
+    "  --cache            import MODEL into the cache that the launcher mirtal and\n"
+    "                     mirtal-record share (${XDG_CACHE_HOME:-~/.cache}/mirtal),\n"
+    "                     unless it is there and unchanged, and print the scene\n"
+    "                     folder on standard output (the report goes to standard\n"
+    "                     error); no other option goes with it\n"
     "  --help, --version\n";
 
 struct Unit {
@@ -51,9 +60,10 @@ bool parseCount(const std::string& text, unsigned long long& value)
     return true;
 }
 
-ImportSettings parseArguments(int argc, char** argv)
+ImportSettings parseArguments(int argc, char** argv, bool& cache)
 {
     ImportSettings settings;
+    int otherOptions = 0;
     std::vector<std::string> names;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -87,6 +97,9 @@ ImportSettings parseArguments(int argc, char** argv)
         } else if (arg == "--version") {
             std::printf("mirtal-import %s\n", MIRTAL_VERSION);
             std::exit(0);
+        } else if (arg == "--cache") {
+            cache = true;
+            --otherOptions;
         } else if (arg == "--real-size") {
             settings.realSize = true;
         } else if (arg == "--force") {
@@ -124,6 +137,15 @@ ImportSettings parseArguments(int argc, char** argv)
         } else {
             usageError("unknown option " + arg);
         }
+        ++otherOptions;
+    }
+    if (cache) {
+        if (otherOptions > 0)
+            usageError("--cache takes no other option");
+        if (names.size() != 1)
+            usageError("--cache takes one model file");
+        settings.modelPath = names[0];
+        return settings;
     }
     if (names.size() != 2)
         usageError(names.size() < 2 ? "needs a model file and an output folder"
@@ -133,11 +155,49 @@ ImportSettings parseArguments(int argc, char** argv)
     return settings;
 }
 
+// --cache: the model's scene folder in the cache, imported when it is not
+// there or the model changed. Standard output carries the folder alone.
+int importCached(const ImportSettings& settings)
+{
+    const int out = dup(STDOUT_FILENO);
+    if (out < 0 || dup2(STDERR_FILENO, STDOUT_FILENO) < 0) {
+        std::fprintf(stderr, "mirtal-import: cannot redirect standard output\n");
+        return 1;
+    }
+    const std::string root = cacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
+    std::string folder;
+    try {
+        // The launcher's own message, which it used to say itself.
+        folder = importIntoCache(settings.modelPath, root, MIRTAL_VERSION, "mirtal").folder;
+    } catch (const OutputError& e) {
+        std::fprintf(stderr, "mirtal-import: %s: %s\n", root.c_str(), e.what());
+        return 2;
+    } catch (const ImportError& e) {
+        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "mirtal-import: %s: too large to import in this memory\n",
+                     settings.modelPath.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
+        return 1;
+    }
+    std::fflush(stdout);
+    const std::string line = folder + "\n";
+    if (write(out, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
+        return 1;
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char** argv)
 {
-    const ImportSettings settings = parseArguments(argc, argv);
+    bool cache = false;
+    const ImportSettings settings = parseArguments(argc, argv, cache);
+    if (cache)
+        return importCached(settings);
     // The Windows walk-through's program and zip are checked before the
     // import, so that a refusal leaves no folder behind.
     WindowsKit windows;

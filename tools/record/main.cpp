@@ -1,7 +1,9 @@
 // mirtal-record: writes a film of the walk-through (the tour of the preset
 // views, the camera flight, or both) as MP4, WebM or GIF with ffmpeg.
 //   mirtal-record [options] SCENE OUTPUT      (mirtal-record --help)
-// The stages are declared in record.h.
+// The stages are declared in record.h; a model file given as SCENE is
+// imported into the launcher's cache by the importer's own cache stage.
+#include "import.h"
 #include "record.h"
 
 #include <unistd.h>
@@ -49,14 +51,35 @@ int main(int argc, char** argv)
         if (getcwd(here, sizeof here))
             ffmpeg = std::string(here) + "/" + ffmpeg;
     }
-    if (chdir(settings.scene.c_str()) != 0) {
-        std::fprintf(stderr, "mirtal-record: cannot enter the scene folder %s: %s\n", settings.scene.c_str(),
+    // The program's readers and the importer report on standard output; here
+    // standard output stays free and their messages go to standard error.
+    std::fflush(stdout);
+    dup2(STDERR_FILENO, STDOUT_FILENO);
+
+    std::string scene = settings.scene;
+    if (record::isModelFile(scene)) {
+        const std::string root = cacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
+        try {
+            scene = importIntoCache(scene, root, MIRTAL_VERSION, "mirtal-record").folder;
+        } catch (const OutputError& e) {
+            std::fprintf(stderr, "mirtal-record: the cache folder %s: %s\n", root.c_str(), e.what());
+            return 2;
+        } catch (const ImportError& e) {
+            std::fprintf(stderr, "mirtal-record: %s: %s\n", settings.scene.c_str(), e.what());
+            return 2;
+        } catch (const std::bad_alloc&) {
+            std::fprintf(stderr, "mirtal-record: %s: too large to import in this memory\n",
+                         settings.scene.c_str());
+            return 2;
+        } catch (const std::exception& e) {
+            std::fprintf(stderr, "mirtal-record: %s: %s\n", settings.scene.c_str(), e.what());
+            return 1;
+        }
+    }
+    if (chdir(scene.c_str()) != 0) {
+        std::fprintf(stderr, "mirtal-record: cannot enter the scene folder %s: %s\n", scene.c_str(),
                      std::strerror(errno));
         return 2;
     }
-    // The program's readers report on standard output; here standard output
-    // stays free and their messages go to standard error.
-    std::fflush(stdout);
-    dup2(STDERR_FILENO, STDOUT_FILENO);
     return record::recordFilm(settings, ffmpeg, output);
 }

@@ -36,7 +36,7 @@ enum class Content { TourThenFlight, Tour, Flight };
 
 // Every option of the command line, with its default.
 struct Settings {
-    std::string scene;   // a scene folder
+    std::string scene;   // a scene folder, or a model file to import first
     std::string output;  // its extension chooses the format
     Format format = Format::Mp4;
     Content content = Content::TourThenFlight;
@@ -68,12 +68,18 @@ bool formatOfName(const std::string& name, Format& format);
 // name in that folder).
 std::string checkScene(const std::string& scene);
 
+// Whether SCENE names a model file (a regular file, or a link to one) rather
+// than a scene folder: main imports it into the launcher's cache (import.h,
+// importIntoCache) after every check that needs no import, and films that
+// folder.
+bool isModelFile(const std::string& scene);
+
 // The full name of an executable `program` on the search path `path` (the
 // PATH variable's value), or "" when there is none.
 std::string findOnPath(const std::string& program, const char* path);
 
 // Every check that needs no GL, in the order a user would fix them: the
-// scene, the output's extension, its folder, an existing output without
+// scene (a model file only for being readable), the output's extension, its folder, an existing output without
 // --force, ffmpeg on PATH, an X display. Returns the one-line message of
 // the first that fails, or "" and the full name of ffmpeg in `ffmpeg`.
 std::string checkBeforeDrawing(const Settings& settings, const char* path,

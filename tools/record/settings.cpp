@@ -62,6 +62,12 @@ bool isDirectory(const std::string& path)
     return stat(path.c_str(), &info) == 0 && S_ISDIR(info.st_mode);
 }
 
+bool isRegularFile(const std::string& path)
+{
+    struct stat info {};
+    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
+}
+
 bool exists(const std::string& path)
 {
     struct stat info {};
@@ -83,6 +89,8 @@ std::string usageText()
     return "usage: mirtal-record [options] SCENE OUTPUT\n"
            "Records a film of the Mirtal walk-through of the scene folder SCENE: the tour of\n"
            "the preset views (F1 to F9, then the eleven named views), then the camera flight.\n"
+           "SCENE may also be a model file (glTF, OBJ, COLLADA, 3DS, FBX and more), imported\n"
+           "as the launcher mirtal imports it, into the same cache folder.\n"
            "OUTPUT's extension chooses the format: .mp4 (H.264), .webm (VP9) or .gif.\n"
            "  --tour             the tour alone\n"
            "  --flight           the flight alone\n"
@@ -162,7 +170,7 @@ ParseResult parseArguments(int argc, const char* const* argv)
         }
     }
     if (names.size() != 2)
-        return error("wants a scene folder and an output file (mirtal-record [options] SCENE OUTPUT); see mirtal-record --help");
+        return error("wants a scene folder or model file and an output file (mirtal-record [options] SCENE OUTPUT); see mirtal-record --help");
     s.scene = names[0];
     s.output = names[1];
     if (tour && !flight)
@@ -180,6 +188,11 @@ ParseResult parseArguments(int argc, const char* const* argv)
         return error("--hold and --glide of 0 leave the tour without frames; give one of them some seconds");
     result.kind = ParseResult::Record;
     return result;
+}
+
+bool isModelFile(const std::string& scene)
+{
+    return isRegularFile(scene);
 }
 
 std::string checkScene(const std::string& scene)
@@ -222,9 +235,15 @@ std::string findOnPath(const std::string& program, const char* path)
 std::string checkBeforeDrawing(const Settings& settings, const char* path, const char* display,
                                std::string& ffmpeg)
 {
-    const std::string scene = checkScene(settings.scene);
-    if (!scene.empty())
-        return fail(scene);
+    if (isModelFile(settings.scene)) {
+        // The model itself is read by the import, after every other check.
+        if (access(settings.scene.c_str(), R_OK) != 0)
+            return fail("cannot read the model file " + settings.scene + "; check its permissions");
+    } else {
+        const std::string scene = checkScene(settings.scene);
+        if (!scene.empty())
+            return fail(scene);
+    }
     Format format = Format::Mp4;
     if (!formatOfName(settings.output, format))
         return fail("cannot tell the format of " + settings.output +
