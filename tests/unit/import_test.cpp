@@ -16,6 +16,9 @@
 #include <gtest/gtest.h>
 #include <stb_image_write.h>
 
+#include <fcntl.h>
+#include <sys/stat.h>
+
 #include <algorithm>
 #include <cmath>
 #include <filesystem>
@@ -580,3 +583,140 @@ TEST(ImportSimplify, DuckToAThousandTriangles)
 }
 
 } // namespace
+
+// ------------------------------------------------------------------- cache
+
+// The cache's names, from the scheme the launcher has always used: the
+// file's name with other bytes turned into _, 64 bytes at most, and 16 hex
+// digits of a 64-bit FNV-1a hash of the real path (the hash's published
+// test values: "" cbf29ce484222325, "a" af63dc4c8601ec8c, "foobar"
+// 85944171f73967e8); the stamp as `stat -c '%s %.9Y'` wrote it.
+TEST(ImportCache, FolderNamesRootAndStamp)
+{
+    EXPECT_EQ(fnv1a64Hex(""), "cbf29ce484222325");
+    EXPECT_EQ(fnv1a64Hex("a"), "af63dc4c8601ec8c");
+    EXPECT_EQ(fnv1a64Hex("foobar"), "85944171f73967e8");
+
+    EXPECT_EQ(cacheFolderName("/home/ana/My House (v2).glb"),
+              "My_House__v2_.glb-" + fnv1a64Hex("/home/ana/My House (v2).glb"));
+    EXPECT_EQ(cacheFolderName("/m/casa+\xc3\xa9_1-2.OBJ"), "casa+___1-2.OBJ-" + fnv1a64Hex("/m/casa+\xc3\xa9_1-2.OBJ"));
+    const std::string longName(70, 'x');
+    EXPECT_EQ(cacheFolderName("/m/" + longName), std::string(64, 'x') + "-" + fnv1a64Hex("/m/" + longName));
+    // Same name, other folders: other keys.
+    EXPECT_NE(cacheFolderName("/one/box.glb"), cacheFolderName("/two/box.glb"));
+
+    EXPECT_EQ(cacheRoot("/tmp/xdg", "/home/ana"), "/tmp/xdg/mirtal");
+    EXPECT_EQ(cacheRoot("", "/home/ana"), "/home/ana/.cache/mirtal");
+    EXPECT_EQ(cacheRoot(nullptr, "/home/ana"), "/home/ana/.cache/mirtal");
+    EXPECT_EQ(cacheRoot(nullptr, nullptr), "");
+
+    EXPECT_EQ(importStamp("/m/a.obj", 12, 1700000000, 5, "1.1.0"),
+              "model /m/a.obj\nsize-mtime 12 1700000000.000000005\nmirtal 1.1.0\n");
+}
+
+namespace {
+
+std::string stampOf(const std::string& folder)
+{
+    const std::vector<unsigned char> bytes = readFile(folder + "/.mirtal-import-stamp");
+    return std::string(bytes.begin(), bytes.end());
+}
+
+// Each file's name, inode and modification time: the same unless written again.
+std::vector<std::string> filesOf(const std::string& folder)
+{
+    std::vector<std::string> files;
+    for (const auto& entry : std::filesystem::directory_iterator(folder)) {
+        struct stat info {};
+        stat(entry.path().c_str(), &info);
+        files.push_back(entry.path().filename().string() + " " + std::to_string(info.st_ino) + " " +
+                        std::to_string(info.st_mtim.tv_sec) + "." + std::to_string(info.st_mtim.tv_nsec));
+    }
+    std::sort(files.begin(), files.end());
+    return files;
+}
+
+std::vector<std::string> namesIn(const std::string& folder)
+{
+    std::vector<std::string> names;
+    for (const auto& entry : std::filesystem::directory_iterator(folder))
+        names.push_back(entry.path().filename().string());
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+} // namespace
+
+TEST(ImportCache, ImportsOnceAgainOnChangeAndKeepsTheLastGoodFolder)
+{
+    namespace fs = std::filesystem;
+    ScopedWorkDir work;
+    const std::string root = work.path() + "/cache/mirtal";
+    fs::create_directories("one");
+    fs::copy_file(Models + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb", "one/box.glb");
+    const std::string real = work.path() + "/one/box.glb";
+    const std::string folder = root + "/box.glb-" + fnv1a64Hex(real);
+
+    // First: imported, a whole scene with its stamp.
+    CachedScene first = importIntoCache("one/box.glb", root, "1.0", "test");
+    EXPECT_TRUE(first.imported);
+    EXPECT_EQ(first.folder, folder);
+    for (const std::string& name : sceneFileNames())
+        EXPECT_TRUE(fs::exists(folder + "/" + name)) << name;
+    struct stat info {};
+    ASSERT_EQ(stat(real.c_str(), &info), 0);
+    EXPECT_EQ(stampOf(folder), importStamp(real, static_cast<unsigned long long>(info.st_size),
+                                           info.st_mtim.tv_sec, info.st_mtim.tv_nsec, "1.0"));
+    EXPECT_EQ(namesIn(root), std::vector<std::string>{"box.glb-" + fnv1a64Hex(real)});
+
+    // Unchanged, by any name of the same file: not imported, not touched.
+    const std::vector<std::string> before = filesOf(folder);
+    fs::create_symlink(real, "link.glb");
+    for (const std::string& name : {std::string("one/box.glb"), real, std::string("link.glb")}) {
+        const CachedScene again = importIntoCache(name, root, "1.0", "test");
+        EXPECT_FALSE(again.imported) << name;
+        EXPECT_EQ(again.folder, folder) << name;
+    }
+    EXPECT_EQ(filesOf(folder), before);
+
+    // Another version, or a new modification time: imported again, in place.
+    EXPECT_TRUE(importIntoCache(real, root, "1.1", "test").imported);
+    EXPECT_NE(filesOf(folder), before);
+    const struct timespec times[2] = {{info.st_mtim.tv_sec + 5, 1}, {info.st_mtim.tv_sec + 5, 1}};
+    ASSERT_EQ(utimensat(AT_FDCWD, real.c_str(), times, 0), 0);
+    const CachedScene changed = importIntoCache(real, root, "1.1", "test");
+    EXPECT_TRUE(changed.imported);
+    EXPECT_NE(stampOf(folder).find(" " + std::to_string(info.st_mtim.tv_sec + 5) + ".000000001\n"),
+              std::string::npos)
+        << stampOf(folder);
+    EXPECT_EQ(namesIn(root), std::vector<std::string>{"box.glb-" + fnv1a64Hex(real)});
+
+    // The model spoilt: refused, and the last good folder stays as it was,
+    // with nothing left beside it.
+    const std::string goodStamp = stampOf(folder);
+    const std::vector<std::string> good = filesOf(folder);
+    writeFile(real, "no model here\n");
+    EXPECT_THROW(importIntoCache(real, root, "1.1", "test"), ImportError);
+    EXPECT_EQ(filesOf(folder), good);
+    EXPECT_EQ(stampOf(folder), goodStamp);
+    EXPECT_EQ(namesIn(root), std::vector<std::string>{"box.glb-" + fnv1a64Hex(real)});
+}
+
+TEST(ImportCache, RefusesWhatIsNoModelFileAndACacheThatCannotBeMade)
+{
+    ScopedWorkDir work;
+    const std::string root = work.path() + "/cache/mirtal";
+    EXPECT_THROW(importIntoCache("missing.glb", root, "1.0", "test"), ImportError);
+    std::filesystem::create_directory("folder.glb");
+    EXPECT_THROW(importIntoCache("folder.glb", root, "1.0", "test"), ImportError);
+    EXPECT_FALSE(std::filesystem::exists(work.path() + "/cache"));
+
+    const std::string model = Models + "glTF2/BoxTextured-glTF-Binary/BoxTextured.glb";
+    writeFile("blocked", "a file where the cache's folder would go\n");
+    try {
+        importIntoCache(model, work.path() + "/blocked/mirtal", "1.0", "test");
+        ADD_FAILURE() << "a cache under a file was accepted";
+    } catch (const OutputError&) {
+    }
+    EXPECT_THROW(importIntoCache(model, "", "1.0", "test"), OutputError);
+}
