@@ -2,7 +2,8 @@
 flight film holds the frames of the flight path (counted here from the
 path's definition) at the asked size and codec; bad input is refused before
 anything is drawn, with one line, status 2 and no output file; an
-interrupted recording leaves no file behind and says so in its status."""
+interrupted recording leaves no file behind and says so in its status; a
+model file is imported into the launcher's cache once and filmed."""
 
 import os
 import pty
@@ -219,9 +220,90 @@ def main():
                          f"{name}: it says the film was interrupted and removed ({seen.strip()[-200:]!r})")
             left = [n for n in os.listdir(work) if n.startswith("cut-") or n.startswith(".cut-")]
             checks.check(left == [], f"{name}: no partial output is left ({left})")
+
+        check_model(checks, record, os.path.join(work, "model"), film)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     checks.finish()
+
+
+MODEL = "/usr/share/assimp/models/glTF2/BoxTextured-glTF-Binary/BoxTextured.glb"
+
+
+def frame_of(film, number):
+    """Frame `number` (from 0) of the film as raw RGB bytes."""
+    return subprocess.run(["ffmpeg", "-v", "error", "-i", film, "-vf", f"select=eq(n\\,{number})",
+                           "-frames:v", "1", "-f", "rawvideo", "-pix_fmt", "rgb24", "-"],
+                          capture_output=True, timeout=60).stdout
+
+
+def files_of(folder):
+    """Each file's name, inode and modification time: the same unless
+    written again."""
+    return sorted((name, os.stat(os.path.join(folder, name)).st_ino,
+                   os.stat(os.path.join(folder, name)).st_mtime_ns) for name in os.listdir(folder))
+
+
+def check_model(checks, record, work, default_film):
+    """A model file as SCENE: imported into the launcher's cache (the folder
+    named after the model and a hash of its path), once; then filmed."""
+    os.mkdir(work)
+    cache = os.path.join(work, "cache")
+    env = dict(os.environ, XDG_CACHE_HOME=cache)
+    film = os.path.join(work, "box.mp4")
+    size = ["--flight", "--size", "320x240", "--supersample", "1"]
+    result = run(record, *size, MODEL, film, env=env)
+    checks.check(result.returncode == 0 and result.stdout == ""
+                 and result.stderr.count("importing") == 1,
+                 f"a model file is imported once and filmed (status {result.returncode}: "
+                 f"{result.stderr.strip()[-300:]!r})")
+    folders = os.listdir(os.path.join(cache, "mirtal")) if os.path.isdir(cache) else []
+    checks.check(len(folders) == 1 and re.fullmatch(r"BoxTextured\.glb-[0-9a-f]{16}", folders[0]),
+                 f"the cache holds one folder named after the model ({folders})")
+    if result.returncode != 0 or len(folders) != 1:
+        return
+    scene = os.path.join(cache, "mirtal", folders[0])
+    names = os.listdir(scene)
+    checks.check("data_textura.geo" in names and sum(n.endswith(".bmp") for n in names) == 17
+                 and ".mirtal-import-stamp" in names, f"the folder holds a whole scene ({names})")
+    info = probe(film)
+    checks.check(info.get("nb_read_frames") == str(flight_frame_count()),
+                 f"the film holds the whole flight ({info.get('nb_read_frames')} frames)")
+    # Halfway, the flight passes in front of the house's place: the box that
+    # fills its footprint, not the default house, is what the film shows
+    # (the same scene filmed twice gives the same frames: 0 unlike).
+    ours, default = frame_of(film, 100), frame_of(default_film, 100)
+    unlike = (sum(abs(a - b) > 48 for a, b in zip(ours, default)) / len(ours)) if ours and \
+        len(ours) == len(default) else 0
+    checks.check(unlike > 0.15, f"the film shows the model, not the default house "
+                                f"({unlike:.3f} of the values unlike)")
+
+    before = files_of(scene)
+    again = run(record, *size, "--force", MODEL, film, env=env)
+    checks.check(again.returncode == 0 and "importing" not in again.stderr
+                 and files_of(scene) == before,
+                 f"a second film of the unchanged model imports nothing (status {again.returncode})")
+
+    # Checks that need no import come first: nothing is imported for them.
+    other_cache = os.path.join(work, "other-cache")
+    refused = run(record, *size, MODEL, film, env=dict(os.environ, XDG_CACHE_HOME=other_cache))
+    checks.check(refused.returncode == 2 and "--force" in refused.stderr
+                 and "importing" not in refused.stderr and not os.path.exists(other_cache),
+                 f"an existing output is refused before any import ({refused.stderr.strip()!r})")
+
+    bad = os.path.join(work, "bad.glb")
+    with open(bad, "w") as f:
+        f.write("no model here\n")
+    out = os.path.join(work, "bad.mp4")
+    result = run(record, *size, bad, out, env=env)
+    lines = result.stderr.splitlines()
+    checks.check(result.returncode == 2 and len(lines) == 1
+                 and lines[0].startswith("mirtal-record: ") and "bad.glb" in lines[0]
+                 and not os.path.exists(out) and result.stdout == "",
+                 f"a bad model: status 2, one line naming it, no film "
+                 f"(status {result.returncode}: {result.stderr.strip()!r})")
+    checks.check(sorted(os.listdir(os.path.join(cache, "mirtal"))) == folders,
+                 "a bad model leaves nothing in the cache")
 
 
 if __name__ == "__main__":

@@ -130,7 +130,20 @@ TEST(RecordSettings, ChecksBeforeDrawingInTheOrderAUserFixesThem)
     };
     EXPECT_NE(problem(with([](auto& c) { c.scene = "nowhere"; }), path.c_str(), ":0").find("does not exist"),
               std::string::npos);
-    EXPECT_NE(problem(with([](auto& c) { c.scene = "plain"; }), path.c_str(), ":0").find("not a folder"),
+    // A file is a model, to import after every other check: it is not read
+    // here, and the output's checks still refuse before any import.
+    EXPECT_TRUE(record::isModelFile("plain"));
+    EXPECT_FALSE(record::isModelFile("scene"));
+    EXPECT_FALSE(record::isModelFile("nowhere"));
+    EXPECT_EQ(problem(with([](auto& c) { c.scene = "plain"; }), path.c_str(), ":0"), "");
+    EXPECT_NE(problem(with([](auto& c) {
+                  c.scene = "plain";
+                  c.output = "taken.mp4";
+              }),
+                      path.c_str(), ":0")
+                  .find("--force"),
+              std::string::npos);
+    EXPECT_NE(problem(with([](auto& c) { c.scene = "plain"; }), path.c_str(), nullptr).find("DISPLAY"),
               std::string::npos);
     EXPECT_NE(problem(with([](auto& c) { c.scene = "empty"; }), path.c_str(), ":0").find("not a scene folder"),
               std::string::npos);
