@@ -33,7 +33,8 @@ The model importer and the launcher's arguments:
   unknown option, a missing file, a folder with no scene and a file that is
   no model end with status 2 and a message; `mirtal MODEL` (a copy of a
   model of assimp-testmodels, XDG_CACHE_HOME in a scratch folder) imports it
-  into the cache and opens the window on it; a second start imports nothing;
+  into the cache and opens the window on it; a second start imports nothing,
+  nor does the unpacked mirtal-record filming the same model;
   a model of the same name elsewhere gets a folder of its own; a changed
   model is imported again; `mirtal FOLDER` opens the window on that folder;
 - the unpacked mirtal-import --windows-zip puts the package's mirtal.exe in
@@ -73,6 +74,7 @@ DESKTOP = "usr/share/applications/mirtal.desktop"
 FILES = [PROGRAM, LAUNCHER, DESKTOP, "usr/share/man/man6/mirtal.6.gz"] + ICONS
 
 IMPORTER = "usr/games/mirtal-import"
+RECORDER = "usr/games/mirtal-record"
 WINDOWS = "usr/share/mirtal/windows"
 WINDOWS_EXE = f"{WINDOWS}/mirtal.exe"
 IMPORT_FILES = [IMPORTER, "usr/share/man/man1/mirtal-import.1.gz", WINDOWS_EXE]
@@ -385,6 +387,15 @@ def check_launcher_models(checks, root, models, scratch):
     again = run_launcher_window(checks, launcher, [copies[0]], env, "mirtal MODEL again")
     checks.check(again and "importing" not in again[1] and stamps(scene) == before,
                  "a second start imports nothing and leaves the folder as it was")
+    # The recorder films a model from the launcher's own import.
+    film = os.path.join(scratch, "model.mp4")
+    filmed = subprocess.run([os.path.join(root, RECORDER), "--flight", "--size", "64x48",
+                             "--supersample", "1", copies[0], film],
+                            capture_output=True, text=True, env=env, timeout=300)
+    checks.check(filmed.returncode == 0 and os.path.exists(film) and "importing" not in filmed.stderr
+                 and stamps(scene) == before,
+                 f"mirtal-record MODEL films the launcher's import, importing nothing "
+                 f"(status {filmed.returncode}: {filmed.stderr.strip()[-200:]!r})")
 
     run_launcher_window(checks, launcher, [copies[1]], env, "mirtal OTHER_MODEL")
     folders = sorted(os.listdir(os.path.join(cache, "mirtal")))
