@@ -112,6 +112,8 @@ def main():
             ("--max-quads 0", [BOX, out, "--max-quads=0"]),
             ("--max-texture not a power of two", [BOX, out, "--max-texture", "1000"]),
             ("--units unknown", [BOX, out, "--units", "cubits"]),
+            ("--cache with another option", ["--cache", "--force", BOX]),
+            ("--cache with two names", ["--cache", BOX, out]),
         ]:
             result = subprocess.run([args.binary] + arguments, capture_output=True, text=True,
                                     timeout=60)
@@ -188,6 +190,24 @@ def main():
                                 timeout=120)
         checks.check(result.returncode == 0 and len(os.listdir(out)) == SCENE_FILES,
                      "an empty folder: filled with the scene")
+
+        # --cache: the launcher's import, the scene folder alone on
+        # standard output, imported once.
+        cache = os.path.join(work, "cache")
+        env = dict(os.environ, XDG_CACHE_HOME=cache)
+        first = subprocess.run([args.binary, "--cache", BOX], capture_output=True, text=True,
+                               env=env, timeout=120)
+        folder = first.stdout[:-1]
+        checks.check(first.returncode == 0 and first.stdout.count("\n") == 1
+                     and os.path.dirname(folder) == os.path.join(cache, "mirtal")
+                     and len(os.listdir(folder)) == SCENE_FILES + 1
+                     and first.stderr.startswith(f"mirtal: importing {BOX} into {folder}\n"),
+                     f"--cache MODEL: imported, the folder on standard output "
+                     f"({first.returncode}: {first.stdout!r}, {first.stderr[:200]!r})")
+        again = subprocess.run([args.binary, "--cache", BOX], capture_output=True, text=True,
+                               env=env, timeout=120)
+        checks.check((again.returncode, again.stdout, again.stderr) == (0, first.stdout, ""),
+                     f"--cache MODEL again: the same folder, nothing imported ({again.stderr!r})")
     finally:
         shutil.rmtree(work, ignore_errors=True)
     checks.finish()
