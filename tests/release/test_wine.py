@@ -24,10 +24,10 @@ The walk-through zip of mirtal-import --windows-zip (the Linux importer of
 the source tree, which takes build-windows/'s mirtal.exe), for a model of
 assimp-testmodels:
 - one top folder named after the zip, holding mirtal.exe and the read-me
-  and licence texts (the release zip's, byte for byte) and the imported
-  folder's 23 files byte for byte, in
-  that order, each entry at one fixed time; the same import gives the same
-  bytes;
+  and licence texts (the release zip's, the texts naming this zip's folder
+  where the release's name theirs) and the imported folder's 23 files byte
+  for byte, in that order, each entry at one fixed time; the same import
+  gives the same bytes;
 - unpacked, its exe under Wine shows the imported model (its F3 picture is
   unlike the default scene's) and its F3 picture is the Linux build's F3
   picture on the imported folder;
@@ -385,7 +385,7 @@ def import_with_zip(args, scratch, name):
     return result.returncode, result.stderr, folder, archive
 
 
-def check_walk_through_zip(checks, args, scratch, default_f3):
+def check_walk_through_zip(checks, args, scratch, default_f3, version):
     status, err, folder, archive = import_with_zip(args, scratch, "a")
     checks.check(status == 0, f"mirtal-import --windows-zip: status 0 (got {status}: {err.strip()!r})")
     if status != 0:
@@ -408,12 +408,15 @@ def check_walk_through_zip(checks, args, scratch, default_f3):
                      "every entry has the one fixed time")
         same = all(zipped.read(top + n) == open(os.path.join(folder, n), "rb").read() for n in scene)
         checks.check(same, "the zip's scene files are the imported folder's, byte for byte")
+        # The texts name the zip's own folder where the release's name theirs.
+        release_top = f"mirtal-{version}/"
         with zipfile.ZipFile(args.zip) as release:
-            same = {n: zipped.read(top + n) == release.read(
-                        next(r for r in release.namelist() if r.endswith("/" + n)))
+            same = {n: zipped.read(top + n) == release.read(release_top + n).replace(
+                        release_top[:-1].encode(), top[:-1].encode())
                     for n in ["mirtal.exe"] + texts}
         checks.check(all(same.values()),
-                     f"the zip's mirtal.exe and texts are the release zip's ({same})")
+                     f"the zip's mirtal.exe and texts are the release zip's, the texts naming "
+                     f"{top} ({same})")
         unpacked = os.path.join(scratch, "unpacked")
         zipped.extractall(unpacked)
 
@@ -473,7 +476,7 @@ def main():
         check_swap_interval(checks, unpacked)
         walk_through = tempfile.mkdtemp(prefix="mirtal-walk-")
         try:
-            check_walk_through_zip(checks, args, walk_through, linux_f3)
+            check_walk_through_zip(checks, args, walk_through, linux_f3, version)
             check_no_windows_build(checks, args, walk_through)
         finally:
             shutil.rmtree(walk_through, ignore_errors=True)

@@ -171,10 +171,14 @@ TEST(WindowsZip, HoldsOneFolderWithProgramTextsAndSceneAtFixedTimesAndModes)
     for (std::size_t at = licence.find('\n'); at != std::string::npos; at = licence.find('\n', at + 2))
         licence.insert(at, "\r");
     EXPECT_EQ(entries[4].bytes, licence);
+    // Where the release's texts name its folder, these name the zip's own.
     for (int i : {2, 3}) {
         EXPECT_EQ(entries[i].bytes.find("@PROJECT_VERSION@"), std::string::npos) << names[i];
         EXPECT_NE(entries[i].bytes.find("mirtal.exe"), std::string::npos) << names[i];
+        EXPECT_EQ(entries[i].bytes.find(windowsReleaseFolder()), std::string::npos) << names[i];
     }
+    EXPECT_NE(entries[2].bytes.find("cria uma pasta,\r\n   casa, com tudo"), std::string::npos);
+    EXPECT_NE(entries[3].bytes.find("one folder,\r\n   casa, with everything"), std::string::npos);
     for (int i : {2, 3, 4})
         for (std::size_t at = entries[i].bytes.find('\n'); at != std::string::npos;
              at = entries[i].bytes.find('\n', at + 1))

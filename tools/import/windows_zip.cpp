@@ -53,6 +53,17 @@ std::vector<std::string> sceneFilesInNameOrder()
     return names;
 }
 
+// A text as this zip's own: where it names the release zip's folder, it
+// names `folder`.
+std::string textFor(std::string text, const std::string& folder)
+{
+    const std::string release = windowsReleaseFolder();
+    for (std::size_t at = text.find(release); at != std::string::npos;
+         at = text.find(release, at + folder.size()))
+        text.replace(at, release.size(), folder);
+    return text;
+}
+
 bool setFixedAttributes(zip_t* archive, zip_int64_t index, zip_uint32_t mode)
 {
     const auto entry = static_cast<zip_uint64_t>(index);
@@ -198,11 +209,13 @@ bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
     };
     if (!addFile(program))
         return failed("cannot add " + program.name);
+    // libzip reads the texts at zip_close: they are kept until then.
+    std::vector<std::string> texts;
+    texts.reserve(windowsTexts().size());
     for (const WindowsText& text : windowsTexts()) {
-        // The texts live as long as the process, so libzip may read them
-        // at zip_close without a copy of its own.
+        texts.push_back(textFor(text.bytes, windowsZipFolderName(zipPath)));
         if (!add(folder + text.name,
-                 zip_source_buffer(archive, text.bytes.data(), text.bytes.size(), 0), FileMode))
+                 zip_source_buffer(archive, texts.back().data(), texts.back().size(), 0), FileMode))
             return failed(std::string("cannot add ") + text.name);
     }
     for (const Entry& entry : scene)

@@ -21,6 +21,9 @@ struct WindowsText {
 // The release zip's read-me texts and licence (LEIA-ME.txt, README.txt,
 // LICENSE.txt), with Windows line ends, as built into the tool.
 const std::vector<WindowsText>& windowsTexts();
+// The release zip's folder, mirtal-<version>, which the read-me texts name:
+// in a walk-through zip they name its own folder instead.
+const char* windowsReleaseFolder();
 
 // Finds the Windows program for a tool whose own file is toolPath: first
 // where the Debian package puts it, ../share/mirtal/windows beside the
@@ -41,9 +44,10 @@ std::string windowsZipFolderName(const std::string& zipPath);
 // false with a one-line message naming zipPath.
 bool checkWindowsZipPlace(const std::string& zipPath, bool replace, std::string& error);
 
-// Writes zipPath: its top folder, then mirtal.exe, windowsTexts() and the
-// scene's 23 files (the 17 bitmaps, the two scene files, the four raw
-// images) in name order, all with one fixed time and fixed modes, so that
+// Writes zipPath: its top folder, then mirtal.exe, windowsTexts() (naming
+// that folder) and the scene's 23 files (the 17 bitmaps, the two scene
+// files, the four raw images) in name order, all with one fixed time and
+// fixed modes, so that
 // the same files give the same bytes. Refuses what checkWindowsZipPlace
 // refuses. The zip appears whole or not at all (written under another name
 // and renamed at the end). Returns false with a one-line message.
