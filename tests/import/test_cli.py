@@ -201,8 +201,9 @@ def main():
         checks.check(first.returncode == 0 and first.stdout.count("\n") == 1
                      and os.path.dirname(folder) == os.path.join(cache, "mirtal")
                      and len(os.listdir(folder)) == SCENE_FILES + 1
-                     and first.stderr.startswith(f"mirtal: importing {BOX} into {folder}\n"),
-                     f"--cache MODEL: imported, the folder on standard output "
+                     and first.stderr.startswith(f"mirtal: importing {BOX} into {folder}\n")
+                     and f"  written: {folder}\n" in first.stderr,
+                     f"--cache MODEL: imported, the folder on standard output and in the report "
                      f"({first.returncode}: {first.stdout!r}, {first.stderr[:200]!r})")
         again = subprocess.run([args.binary, "--cache", BOX], capture_output=True, text=True,
                                env=env, timeout=120)

@@ -132,6 +132,7 @@ CachedScene importIntoCache(const std::string& model, const std::string& root,
     ImportSettings settings;
     settings.modelPath = realPath;
     settings.outputPath = fresh.string();
+    settings.reportedPath = cached.folder;
     try {
         importModel(settings, source);
         std::ofstream out(fresh / ".mirtal-import-stamp", std::ios::binary);

@@ -127,5 +127,6 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
     }
 
     writeScene(r.quads, r.bitmaps, settings);
-    std::printf("  written: %s\n", settings.outputPath.c_str());
+    std::printf("  written: %s\n",
+                (settings.reportedPath.empty() ? settings.outputPath : settings.reportedPath).c_str());
 }

@@ -34,6 +34,8 @@
 struct ImportSettings {
     std::string modelPath;
     std::string outputPath;
+    std::string reportedPath;   // where the report says the folder is, when a caller moves
+                                // it after the import (the cache); empty: outputPath
     bool realSize = false;      // --real-size: keep the model's size (10 units to the metre)
     double unitMetres = 0;      // --units: metres per model unit; 0 = the file's, else metres
     std::size_t maxQuads = 0;   // --max-quads: 0 = no simplification

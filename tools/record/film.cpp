@@ -24,7 +24,7 @@ namespace {
 
 using Clock = std::chrono::steady_clock;
 
-volatile int interruption = 0;  // the signal that interrupted the run, or 0
+volatile sig_atomic_t interruption = 0;  // the signal that interrupted the run, or 0
 
 void onSignal(int signal) { interruption = signal; }
 
