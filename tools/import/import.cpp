@@ -130,3 +130,25 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
     std::printf("  written: %s\n",
                 (settings.reportedPath.empty() ? settings.outputPath : settings.reportedPath).c_str());
 }
+
+int runImport(const char* program, const std::string& modelName, const std::string& outputName,
+              const std::function<void()>& work)
+{
+    try {
+        work();
+        return 0;
+    } catch (const OutputError& e) {
+        std::fprintf(stderr, "%s: %s: %s\n", program, outputName.c_str(), e.what());
+        return 2;
+    } catch (const ImportError& e) {
+        std::fprintf(stderr, "%s: %s: %s\n", program, modelName.c_str(), e.what());
+        return 2;
+    } catch (const std::bad_alloc&) {
+        std::fprintf(stderr, "%s: %s: too large to import in this memory\n", program,
+                     modelName.c_str());
+        return 2;
+    } catch (const std::exception& e) {
+        std::fprintf(stderr, "%s: %s: %s\n", program, modelName.c_str(), e.what());
+        return 1;
+    }
+}

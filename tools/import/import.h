@@ -26,6 +26,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -245,6 +246,13 @@ extern const double FrameBaseMs, FrameMsPerQuad;
 void importModel(const ImportSettings& settings);
 // The same from a model readModel has read already.
 void importModel(const ImportSettings& settings, const SourceModel& model);
+
+// Runs an import (`work`) for a command line: what it throws becomes one
+// line on standard error, "PROGRAM: NAME: what", NAME being `outputName`
+// for an OutputError and `modelName` for the rest. Returns the exit status:
+// 0 done, 2 bad input or a refused output, 1 anything else.
+int runImport(const char* program, const std::string& modelName, const std::string& outputName,
+              const std::function<void()>& work);
 
 // ---------------------------------------------------------------- the cache
 //

@@ -166,23 +166,12 @@ int importCached(const ImportSettings& settings)
     }
     const std::string root = cacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
     std::string folder;
-    try {
+    const int status = runImport("mirtal-import", settings.modelPath, root, [&] {
         // The launcher's own message, which it used to say itself.
         folder = importIntoCache(settings.modelPath, root, MIRTAL_VERSION, "mirtal").folder;
-    } catch (const OutputError& e) {
-        std::fprintf(stderr, "mirtal-import: %s: %s\n", root.c_str(), e.what());
-        return 2;
-    } catch (const ImportError& e) {
-        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
-        return 2;
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "mirtal-import: %s: too large to import in this memory\n",
-                     settings.modelPath.c_str());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
-        return 1;
-    }
+    });
+    if (status != 0)
+        return status;
     std::fflush(stdout);
     const std::string line = folder + "\n";
     if (write(out, line.data(), line.size()) != static_cast<ssize_t>(line.size()))
@@ -209,22 +198,9 @@ int main(int argc, char** argv)
             return 2;
         }
     }
-    try {
-        importModel(settings);
-    } catch (const OutputError& e) {
-        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.outputPath.c_str(), e.what());
-        return 2;
-    } catch (const ImportError& e) {
-        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
-        return 2;
-    } catch (const std::bad_alloc&) {
-        std::fprintf(stderr, "mirtal-import: %s: too large to import in this memory\n",
-                     settings.modelPath.c_str());
-        return 2;
-    } catch (const std::exception& e) {
-        std::fprintf(stderr, "mirtal-import: %s: %s\n", settings.modelPath.c_str(), e.what());
-        return 1;
-    }
+    if (const int status = runImport("mirtal-import", settings.modelPath, settings.outputPath,
+                                     [&] { importModel(settings); }))
+        return status;
     if (!settings.windowsZip.empty()) {
         std::string error;
         if (!writeWindowsZip(settings.windowsZip, settings.outputPath, windows, settings.force,

@@ -59,22 +59,10 @@ int main(int argc, char** argv)
     std::string scene = settings.scene;
     if (record::isModelFile(scene)) {
         const std::string root = cacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
-        try {
-            scene = importIntoCache(scene, root, MIRTAL_VERSION, "mirtal-record").folder;
-        } catch (const OutputError& e) {
-            std::fprintf(stderr, "mirtal-record: the cache folder %s: %s\n", root.c_str(), e.what());
-            return 2;
-        } catch (const ImportError& e) {
-            std::fprintf(stderr, "mirtal-record: %s: %s\n", settings.scene.c_str(), e.what());
-            return 2;
-        } catch (const std::bad_alloc&) {
-            std::fprintf(stderr, "mirtal-record: %s: too large to import in this memory\n",
-                         settings.scene.c_str());
-            return 2;
-        } catch (const std::exception& e) {
-            std::fprintf(stderr, "mirtal-record: %s: %s\n", settings.scene.c_str(), e.what());
-            return 1;
-        }
+        if (const int status = runImport("mirtal-record", settings.scene, "the cache folder " + root, [&] {
+                scene = importIntoCache(scene, root, MIRTAL_VERSION, "mirtal-record").folder;
+            }))
+            return status;
     }
     if (chdir(scene.c_str()) != 0) {
         std::fprintf(stderr, "mirtal-record: cannot enter the scene folder %s: %s\n", scene.c_str(),
