@@ -23,6 +23,8 @@ RELEASE_TEST_PACKAGES=(wine wine64 libxcomposite1 libxcursor1 libxfixes3 libxi6 
 # open a model of assimp-testmodels, and desktop-file-validate checks the
 # desktop entry.
 BUILD_PACKAGES+=(libzip-dev)
+# The web walk-through's packs are gzip streams written with zlib.
+BUILD_PACKAGES+=(zlib1g-dev)
 RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)
 # mirtal-record's encoder, which its tests run.
 RECORD_TEST_PACKAGES=(ffmpeg)

@@ -1,17 +1,14 @@
 // The Windows walk-through zip, written with libzip. See windows_zip.h.
 #include "windows_zip.h"
 
+#include "artefact_files.h"
 #include "import.h"
 
 #include <zip.h>
 
 #include <algorithm>
 #include <cctype>
-#include <climits>
 #include <cstdio>
-#include <cstdlib>
-#include <sys/stat.h>
-#include <unistd.h>
 
 namespace {
 
@@ -21,36 +18,13 @@ constexpr zip_uint16_t FixedDosDate = (0 << 9) | (1 << 5) | 1;
 constexpr zip_uint16_t FixedDosTime = 0;
 constexpr zip_uint32_t FolderMode = 040755, FileMode = 0100644, ProgramMode = 0100755;
 
-bool isFile(const std::string& path)
-{
-    struct stat info;
-    return stat(path.c_str(), &info) == 0 && S_ISREG(info.st_mode);
-}
-
-std::string folderOf(const std::string& path)
-{
-    const std::size_t slash = path.find_last_of('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
 // The kit in one folder.
 bool kitIn(const std::string& folder, WindowsKit& kit)
 {
-    if (!isFile(folder + "/mirtal.exe"))
+    if (!isRegularFile(folder + "/mirtal.exe"))
         return false;
     kit.exe = folder + "/mirtal.exe";
     return true;
-}
-
-// The scene's own files (the importer's list), in name order: nothing else
-// of the folder goes in.
-std::vector<std::string> sceneFilesInNameOrder()
-{
-    std::vector<std::string> names = sceneFileNames();
-    std::sort(names.begin(), names.end());
-    return names;
 }
 
 // A text as this zip's own: where it names the release zip's folder, it
@@ -75,24 +49,13 @@ bool setFixedAttributes(zip_t* archive, zip_int64_t index, zip_uint32_t mode)
 
 bool findWindowsKit(const std::string& toolPath, WindowsKit& kit, std::string& error)
 {
-    char resolved[PATH_MAX];
-    const std::string tool = realpath(toolPath.c_str(), resolved) ? resolved : toolPath;
-    const std::string toolFolder = folderOf(tool);
-
-    const std::string installed = toolFolder + "/../share/mirtal/windows";
-    if (kitIn(installed, kit))
+    const KitSearch search = findKitFolder(toolPath, "windows", "build-windows/walk-through",
+                                           [&](const std::string& folder) { return kitIn(folder, kit); });
+    if (!search.found.empty())
         return true;
-    std::string folder = toolFolder;
-    for (int level = 0; level < 4; ++level) {
-        if (kitIn(folder + "/build-windows/walk-through", kit))
-            return true;
-        if (folder == "/")
-            break;
-        folder = folderOf(folder);
-    }
-    error = "no Windows build of Mirtal to put in the zip: neither " + installed
+    error = "no Windows build of Mirtal to put in the zip: neither " + search.installed
             + "/mirtal.exe (the Debian package's) nor build-windows/walk-through/mirtal.exe near "
-            + toolFolder + " (tools/build_windows.sh makes it)";
+            + search.toolFolder + " (tools/build_windows.sh makes it)";
     return false;
 }
 
@@ -120,29 +83,8 @@ std::string windowsZipFolderName(const std::string& zipPath)
 
 bool checkWindowsZipPlace(const std::string& zipPath, bool replace, std::string& error)
 {
-    struct stat info;
-    if (lstat(zipPath.c_str(), &info) == 0) {
-        if (S_ISDIR(info.st_mode)) {
-            error = zipPath + ": is a folder, not a zip file";
-            return false;
-        }
-        if (!replace) {
-            error = zipPath + ": exists already (--force replaces it)";
-            return false;
-        }
-    }
-    // libzip writes a file beside the zip and renames it, so the folder
-    // itself must take new files.
-    const std::string folder = folderOf(zipPath);
-    if (stat(folder.c_str(), &info) != 0 || !S_ISDIR(info.st_mode)) {
-        error = zipPath + ": no folder " + folder + " to write the zip in";
-        return false;
-    }
-    if (access(folder.c_str(), W_OK | X_OK) != 0) {
-        error = zipPath + ": the folder " + folder + " cannot be written";
-        return false;
-    }
-    return true;
+    // libzip too writes a file beside the zip and renames it.
+    return checkArtefactPlace(zipPath, replace, "zip file", "the zip", error);
 }
 
 bool writeWindowsZip(const std::string& zipPath, const std::string& sceneFolder,
