@@ -1,7 +1,9 @@
 """mirtal-import on the command line, case by case from one table: the real
 binary on bad input (missing, empty, truncated, malformed, a folder, the files
 of assimp's invalid/ set that the library refuses, models with no face left),
-on output folders that exist, and on options before or after the names.
+on output folders that exist, on options before or after the names, and
+--web (with a copy of the binary in a scratch tree whose build-web/runtime/
+holds a small page, so that the page's bytes are known).
 
 Every refusal is one line on standard error that names the file and what is
 wrong, exit status 2, and nothing written: no output folder and no temporary
@@ -60,6 +62,63 @@ def invalid_files_refused():
     defined, which the library reads)."""
     return [p for p in sorted(glob.glob(f"{MODELS}/invalid/*"))
             if os.path.basename(p) not in ("readme.txt", "malformed2.obj")]
+
+
+WEB_PAGE = ('<!doctype html><title>Mirtal</title>'
+            '<script id="mirtal-pack" type="application/octet-stream"></script>\n')
+
+
+def web_tree(binary, tree, runtime=True):
+    """A copy of the importer in tree/bin, with a web runtime beside it in
+    tree/build-web/runtime (as tools/build_web.sh leaves one) if runtime."""
+    os.makedirs(f"{tree}/bin")
+    shutil.copy(binary, f"{tree}/bin/mirtal-import")
+    if runtime:
+        os.makedirs(f"{tree}/build-web/runtime")
+        for name, text in (("index.html", WEB_PAGE), ("mirtal.js", "var Module;\n"),
+                           ("mirtal.wasm", "\0asm")):
+            with open(f"{tree}/build-web/runtime/{name}", "w") as f:
+                f.write(text)
+    return f"{tree}/bin/mirtal-import"
+
+
+def check_web(checks, binary, work):
+    """--web FILE.html: the same model gives the same page; an existing file
+    without --force, a place that cannot be written and a missing runtime
+    are one line, status 2, and nothing written."""
+    importer = web_tree(binary, f"{work}/tree")
+    out, page = f"{work}/web-out", f"{work}/box.html"
+    pages = []
+    for html in (page, f"{work}/box-again.html"):
+        result = subprocess.run([importer, BOX, out, "--force", "--web", html],
+                                capture_output=True, text=True, timeout=120)
+        checks.check(result.returncode == 0 and f"web walk-through: {html}" in result.stdout,
+                     f"--web: status 0, the page named ({result.returncode}: {result.stderr!r})")
+        with open(html, "rb") as f:
+            pages.append(f.read())
+    opening = WEB_PAGE.encode()[:WEB_PAGE.index("</script>")]
+    checks.check(pages[0] == pages[1] and pages[0].startswith(opening + b"H4sI")
+                 and pages[0].endswith(b"</script>\n"),
+                 "--web: the runtime's page with a pack in its placeholder, the same bytes twice")
+    shutil.rmtree(out)
+
+    bare = web_tree(binary, f"{work}/bare", runtime=False)
+    with open(page, "rb") as f:
+        before = f.read()
+    for what, importer_used, arguments, message in [
+            ("an existing page without --force", importer, ["--web", page], "exists already"),
+            ("a page in a missing folder", importer, ["--web", f"{work}/none/box.html"],
+             "no folder"),
+            ("no runtime", bare, ["--web", f"{work}/new.html"], "build-web/runtime"),
+    ]:
+        result = subprocess.run([importer_used, BOX, out] + arguments, capture_output=True,
+                                text=True, timeout=120)
+        lines = result.stderr.splitlines()
+        checks.check(result.returncode == 2 and len(lines) == 1 and message in lines[0]
+                     and not os.path.exists(out) and not os.path.exists(f"{work}/new.html"),
+                     f"--web, {what}: one line, status 2, nothing written ({lines})")
+    with open(page, "rb") as f:
+        checks.check(f.read() == before, "--web: the existing page untouched")
 
 
 def main():
@@ -209,6 +268,8 @@ def main():
                                env=env, timeout=120)
         checks.check((again.returncode, again.stdout, again.stderr) == (0, first.stdout, ""),
                      f"--cache MODEL again: the same folder, nothing imported ({again.stderr!r})")
+
+        check_web(checks, args.binary, work)
     finally:
         shutil.rmtree(work, ignore_errors=True)
     checks.finish()

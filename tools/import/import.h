@@ -43,6 +43,7 @@ struct ImportSettings {
     int maxBitmapSide = 2048;   // --max-texture: largest bitmap side, a power of two
     bool force = false;         // --force: write into an existing, non-empty folder
     std::string windowsZip;     // --windows-zip: also the Windows walk-through (windows_zip.h)
+    std::string webPage;        // --web: also the web walk-through's single HTML (web_page.h)
 };
 
 // What is wrong with the input, in words for the person who gave it; the

@@ -3,6 +3,7 @@
 //   mirtal-import --cache MODEL                   (the launcher's import)
 // Exit status: 0 done, 2 bad input or a bad command line, 1 anything else.
 #include "import.h"
+#include "web_page.h"
 #include "windows_zip.h"
 
 #include <unistd.h>
@@ -30,8 +31,11 @@ constexpr const char* Usage =
     "                     also write a zip with mirtal.exe, the scene, and the\n"
     "                     read-me and licence texts in one folder, to unzip and\n"
     "                     double-click on Windows\n"
+    "  --web FILE.html    also write the walk-through as one HTML file (the page,\n"
+    "                     the program and the scene, compressed) that opens in a\n"
+    "                     browser from the disk or from any web server\n"
     "  --force            write into an existing folder, replacing its scene files\n"
-    "                     (and replace an existing zip)\n"
+    "                     (and replace an existing zip or HTML file)\n"
     "  --cache            import MODEL into the cache that the launcher mirtal and\n"
     "                     mirtal-record share (${XDG_CACHE_HOME:-~/.cache}/mirtal),\n"
     "                     unless it is there and unchanged, and print the scene\n"
@@ -108,6 +112,10 @@ ImportSettings parseArguments(int argc, char** argv, bool& cache)
             settings.windowsZip = takeValue();
             if (settings.windowsZip.empty())
                 usageError("--windows-zip needs a file name");
+        } else if (arg == "--web") {
+            settings.webPage = takeValue();
+            if (settings.webPage.empty())
+                usageError("--web needs a file name");
         } else if (arg == "--units") {
             const std::string unit = takeValue();
             for (const Unit& u : Units)
@@ -198,6 +206,17 @@ int main(int argc, char** argv)
             return 2;
         }
     }
+    // And the web page's place, then its runtime: an existing page is
+    // refused whether or not there is a runtime.
+    WebKit web;
+    if (!settings.webPage.empty()) {
+        std::string error;
+        if (!checkWebPagePlace(settings.webPage, settings.force, error) ||
+            !findWebKit("/proc/self/exe", web, error)) {
+            std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+            return 2;
+        }
+    }
     if (const int status = runImport("mirtal-import", settings.modelPath, settings.outputPath,
                                      [&] { importModel(settings); }))
         return status;
@@ -210,6 +229,14 @@ int main(int argc, char** argv)
         }
         std::printf("Windows walk-through: %s (folder %s/ inside)\n", settings.windowsZip.c_str(),
                     windowsZipFolderName(settings.windowsZip).c_str());
+    }
+    if (!settings.webPage.empty()) {
+        std::string error;
+        if (!writeWebPage(settings.webPage, settings.outputPath, web, settings.force, error)) {
+            std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+            return 2;
+        }
+        std::printf("web walk-through: %s (open it in a browser)\n", settings.webPage.c_str());
     }
     return 0;
 }
