@@ -38,7 +38,12 @@ The model importer and the launcher's arguments:
   a model of the same name elsewhere gets a folder of its own; a changed
   model is imported again; `mirtal FOLDER` opens the window on that folder;
 - the unpacked mirtal-import --windows-zip puts the package's mirtal.exe in
-  the zip.
+  the zip;
+- dpkg-deb -c: the web runtime (index.html, mirtal.js, mirtal.wasm, mode
+  0644) alone under /usr/share/mirtal/web, for mirtal-import --web; the
+  unpacked mirtal-import --web writes one HTML file: the package's page with
+  its placeholder filled by a pack (gzip, base64) of the package's
+  mirtal.js and mirtal.wasm and the imported scene's 23 files.
 
 The film recorder:
 - dpkg-deb: mirtal recommends ffmpeg and holds mirtal-record in /usr/games
@@ -49,6 +54,7 @@ The film recorder:
 Run under tests/with_xvfb.sh."""
 
 import argparse
+import base64
 import gzip
 import zlib
 import os
@@ -77,7 +83,10 @@ IMPORTER = "usr/games/mirtal-import"
 RECORDER = "usr/games/mirtal-record"
 WINDOWS = "usr/share/mirtal/windows"
 WINDOWS_EXE = f"{WINDOWS}/mirtal.exe"
-IMPORT_FILES = [IMPORTER, "usr/share/man/man1/mirtal-import.1.gz", WINDOWS_EXE]
+WEB = "usr/share/mirtal/web"
+WEB_FILES = [f"{WEB}/{name}" for name in ("index.html", "mirtal.js", "mirtal.wasm")]
+WEB_PLACEHOLDER = b'<script id="mirtal-pack" type="application/octet-stream"></script>'
+IMPORT_FILES = [IMPORTER, "usr/share/man/man1/mirtal-import.1.gz", WINDOWS_EXE] + WEB_FILES
 # Model types the desktop entry offers Mirtal for, as shared-mime-info names them.
 MIME_TYPES = ["model/gltf-binary", "model/gltf+json", "model/obj", "image/x-3ds"]
 # A model of Debian's assimp-testmodels: one textured box.
@@ -155,6 +164,9 @@ def check_contents(checks, deb, data_deb):
                  "the Windows program is a plain file (0644)")
     windows = sorted(f for f, mode in modes.items() if f.startswith(WINDOWS + "/"))
     checks.check(windows == [WINDOWS_EXE], f"beside it nothing ({windows})")
+    web = sorted(f for f, mode in modes.items() if f.startswith(WEB + "/"))
+    checks.check(web == WEB_FILES and all(modes[f] == "-rw-r--r--" for f in web),
+                 f"the web runtime, plain files (0644), and nothing beside it ({web})")
     scene_there = [f for f in modes if f.startswith(DATA + "/") and f.endswith(tuple(SCENE_COUNTS))]
     checks.check(not scene_there, f"mirtal holds no scene file ({scene_there})")
 
@@ -433,6 +445,50 @@ def check_windows_zip(checks, root, models, scratch):
         checks.check(exe == f.read(), "the zip holds the package's mirtal.exe")
 
 
+def read_pack(pack):
+    """A pack's entries, {name: bytes}, read as its format says: a gzip stream
+    of header lines "<byte count> <name>\\n", each followed by its bytes."""
+    archive = gzip.decompress(pack)
+    entries = {}
+    at = 0
+    while at < len(archive):
+        end = archive.index(b"\n", at)
+        size, name = archive[at:end].decode().split(" ", 1)
+        entries[name] = archive[end + 1:end + 1 + int(size)]
+        at = end + 1 + int(size)
+    return entries
+
+
+def check_web_page(checks, root, models, scratch):
+    """The packaged importer finds the packaged web runtime."""
+    out = os.path.join(scratch, "imported-web")
+    html = os.path.join(scratch, "house.html")
+    result = subprocess.run([os.path.join(root, IMPORTER), os.path.join(models, MODEL), out,
+                             "--web", html], capture_output=True, text=True, timeout=300)
+    checks.check(result.returncode == 0, f"mirtal-import --web: status 0 "
+                                         f"(got {result.returncode}: {result.stderr.strip()!r})")
+    if result.returncode != 0:
+        return
+    runtime = {}
+    for path in WEB_FILES:
+        with open(os.path.join(root, path), "rb") as f:
+            runtime[os.path.basename(path)] = f.read()
+    with open(html, "rb") as f:
+        page = f.read()
+    opening, closing = WEB_PLACEHOLDER[:-len(b"</script>")], b"</script>"
+    before, _, after = runtime["index.html"].partition(WEB_PLACEHOLDER)
+    pack = page[len(before + opening):len(page) - len(closing + after)]
+    checks.check(page.startswith(before + opening) and page.endswith(closing + after),
+                 "the HTML file is the package's page but for the placeholder's contents")
+    entries = read_pack(base64.b64decode(pack, validate=True))
+    scene = sorted(name for name in os.listdir(out) if not name.startswith("."))
+    checks.check(sorted(entries) == ["mirtal.js", "mirtal.wasm"] + [f"scene/{n}" for n in scene]
+                 and entries["mirtal.wasm"] == runtime["mirtal.wasm"]
+                 and entries["mirtal.js"] == runtime["mirtal.js"] and len(scene) == 23,
+                 f"its pack holds the package's program and the imported scene's 23 files "
+                 f"({sorted(entries)[:4]}...)")
+
+
 def check_import(checks, deb, data_deb, models):
     version = re.match(r"mirtal_(.+)_amd64\.deb$", os.path.basename(deb)).group(1)
     root = tempfile.mkdtemp(prefix="mirtal-deb-")
@@ -443,6 +499,7 @@ def check_import(checks, deb, data_deb, models):
         check_launcher_answers(checks, os.path.join(root, LAUNCHER), version, scratch)
         check_launcher_models(checks, root, models, scratch)
         check_windows_zip(checks, root, models, scratch)
+        check_web_page(checks, root, models, scratch)
     finally:
         shutil.rmtree(root, ignore_errors=True)
         shutil.rmtree(scratch, ignore_errors=True)

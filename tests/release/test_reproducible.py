@@ -11,7 +11,8 @@ folder at another time:
   dist/SHA256SUMS is the given one, line for line, and sha256sum -c agrees
   with its files.
 
-Runs a whole tools/package.sh (both Debian packages and the Windows zip)."""
+Runs a whole tools/package.sh (both Debian packages, the Windows zip, the web
+zip and the single HTML file)."""
 
 import argparse
 import os
@@ -34,7 +35,8 @@ def package(tree, timeout=120, **env):
 
 
 def built_anything(tree):
-    return any(os.path.exists(os.path.join(tree, f)) for f in ("build-package", "build-windows", "dist"))
+    return any(os.path.exists(os.path.join(tree, f))
+               for f in ("build-package", "build-windows", "build-web", "dist"))
 
 
 def check_bad_input(checks, tree):
