@@ -28,3 +28,6 @@ BUILD_PACKAGES+=(zlib1g-dev)
 RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)
 # mirtal-record's encoder, which its tests run.
 RECORD_TEST_PACKAGES=(ffmpeg)
+# The browser tests (tests/web/): Debian's Chromium, headless, driven by
+# puppeteer-core from npm (with the machine's Node.js and npm).
+WEB_TEST_PACKAGES=(chromium)

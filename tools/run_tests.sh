@@ -2,7 +2,9 @@
 # Installs what is missing, builds Mirtal with warnings as errors, and runs
 # every test headless: unit tests, GL tests on Mesa's software renderer and
 # end-to-end tests of the real binary, each GL or end-to-end test under an
-# Xvfb of its own (tests/with_xvfb.sh). Then the same suite again in a build
+# Xvfb of its own (tests/with_xvfb.sh). Then the browser version
+# (tools/build_web.sh) and its tests in headless Chromium beside the native
+# program (tests/web/). Then the same suite again in a build
 # with AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
 # the fuzzers of the three file readers. Last, the release artefacts
 # (tools/package.sh): the two Debian packages, unpacked and run, and the
@@ -13,7 +15,7 @@ cd "$(dirname "$0")/.."
 source tools/packages.sh
 bash tools/install_deps.sh "${BUILD_PACKAGES[@]}" "${TEST_PACKAGES[@]}" "${WINDOWS_PACKAGES[@]}" \
     "${DEB_PACKAGES[@]}" "${RELEASE_TEST_PACKAGES[@]}" \
-    "${RECORD_TEST_PACKAGES[@]}"
+    "${RECORD_TEST_PACKAGES[@]}" "${WEB_TEST_PACKAGES[@]}"
 
 jobs=$(nproc)
 
@@ -21,6 +23,13 @@ echo "== build and test =="
 cmake -S . -B build -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMIRTAL_WERROR=ON > /dev/null
 cmake --build build -j"$jobs"
 ctest --test-dir build --output-on-failure -j"$jobs"
+
+echo "== the browser version, and its tests in headless Chromium =="
+bash tools/build_web.sh
+# puppeteer-core at the version package-lock.json holds, from npm; it drives
+# Debian's Chromium and downloads no browser.
+npm ci --prefix tests/web --no-audit --no-fund --loglevel=error
+tests/with_xvfb.sh node --test tests/web/
 
 echo "== build and test with AddressSanitizer and UndefinedBehaviorSanitizer =="
 cmake -S . -B build-sanitize -DCMAKE_BUILD_TYPE=Debug -DMIRTAL_WERROR=ON \
