@@ -26,3 +26,9 @@ BUILD_PACKAGES+=(libzip-dev)
 RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)
 # mirtal-record's encoder, which its tests run.
 RECORD_TEST_PACKAGES=(ffmpeg)
+# The web build (tools/build_web.sh): emscripten compiles the program, and
+# dpkg-source unpacks Debian's libglu source package, which it compiles too.
+WEB_PACKAGES=(emscripten dpkg-dev)
+# The GL layer's tests in the browser: Chromium, driven by puppeteer-core
+# from npm.
+WEB_TEST_PACKAGES=(chromium npm)
