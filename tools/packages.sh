@@ -28,6 +28,11 @@ BUILD_PACKAGES+=(zlib1g-dev)
 RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)
 # mirtal-record's encoder, which its tests run.
 RECORD_TEST_PACKAGES=(ffmpeg)
-# The browser tests (tests/web/): Debian's Chromium, headless, driven by
-# puppeteer-core from npm (with the machine's Node.js and npm).
+# The web build (tools/build_web.sh): emscripten compiles the program, and
+# dpkg-source unpacks Debian's libglu source package, which it compiles too.
+WEB_PACKAGES=(emscripten dpkg-dev)
+# The browser tests (tests/web/, the GL layer's among them): Debian's
+# Chromium, headless, driven by puppeteer-core from npm. npm comes with the
+# machine's Node.js (whose package conflicts with Debian's npm package, which
+# apt-get then cannot install).
 WEB_TEST_PACKAGES=(chromium)

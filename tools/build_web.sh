@@ -1,0 +1,58 @@
+#!/bin/bash
+# Builds the walk-through for the browser: the program compiled to
+# WebAssembly with Debian's emscripten over the platform layer in web/ and
+# GLU from Debian's libglu source package, and its page.
+#   tools/build_web.sh
+# Everything is built in build-web/; the web runtime, index.html, mirtal.js
+# and mirtal.wasm, is left in build-web/runtime/. GLU's source is fetched
+# and kept in build-web/libglu, so that later runs only rebuild the program.
+# The same tree gives the same three files wherever it lies: no build path
+# and no time goes into them.
+set -euo pipefail
+cd "$(dirname "$0")/.."
+source tools/packages.sh
+bash tools/install_deps.sh "${WEB_PACKAGES[@]}"
+
+jobs=$(nproc)
+out=$PWD/build-web
+glu=$out/libglu
+# emcc's optimizing steps run in node, whose modules Debian keeps there.
+export NODE_PATH=/usr/share/nodejs
+
+if [ ! -f "$glu/source/src/libutil/quad.c" ]; then
+    echo "== GLU, from Debian's libglu source package =="
+    rm -rf "$glu"
+    mkdir -p "$glu/apt/lists/partial" "$glu/apt/cache" "$glu/download"
+    # apt-get source needs a deb-src entry: it lives in a private apt set-up
+    # (sources, lists and cache here), so the system's own stays untouched.
+    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
+    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
+         "http://deb.debian.org/debian $codename main" > "$glu/apt/sources.list"
+    apt_private=(-o Dir::Etc::sourcelist="$glu/apt/sources.list"
+                 -o Dir::Etc::sourceparts=- -o Dir::State::Lists="$glu/apt/lists"
+                 -o Dir::Cache="$glu/apt/cache" -o APT::Sandbox::User=root)
+    apt-get "${apt_private[@]}" -qq update
+    # apt checks every file it fetches against the signed archive index. A
+    # mirror may lack the package's Debian diff (packaging only, for this
+    # 1.0-format package): the upstream tarball, checked, is then enough.
+    (cd "$glu/download" && apt-get "${apt_private[@]}" -qq source --download-only libglu) ||
+        echo "build_web: only part of libglu's source package could be fetched" >&2
+    dsc=$(ls "$glu"/download/libglu_*.dsc)
+    if ls "$glu"/download/libglu_*.diff.gz > /dev/null 2>&1; then
+        dpkg-source --no-check -x "$dsc" "$glu/source" > /dev/null
+    else
+        tarball=$(ls "$glu"/download/libglu_*.orig.tar.*)
+        sum=$(awk -v file="$(basename "$tarball")" \
+                  '/^Checksums-Sha256:/ { s = 1; next } /^[^ ]/ { s = 0 }
+                   s && $3 == file { print $1 }' "$dsc")
+        echo "$sum  $tarball" | sha256sum --check --quiet
+        mkdir -p "$glu/source"
+        tar -xf "$tarball" -C "$glu/source" --strip-components=1
+    fi
+fi
+
+echo "== the program for the browser =="
+emcmake cmake -S web -B "$out/program" -DCMAKE_BUILD_TYPE=Release -DMIRTAL_WERROR=ON \
+        -DMIRTAL_GLU_SOURCE="$glu/source" -DMIRTAL_RUNTIME_DIR="$out/runtime" > /dev/null
+cmake --build "$out/program" -j"$jobs"
+ls -l "$out/runtime"

@@ -1,0 +1,72 @@
+// GLUT's main loop in the web build, in place of emscripten's (whose idle
+// callback runs every 4 ms, four and more times a displayed frame). One pass
+// of the loop per animation frame of the browser, as freeglut makes one pass
+// per frame under a swap interval of 1: the display callback if a redisplay
+// was asked for, then the idle callback. The loop stops when the program
+// ends (exit() goes through quit_). Module.onSwap, if the page sets it, is
+// told of every glutSwapBuffers. For the page: Module.pressKey(keyCode)
+// gives the program a key press and release as the keyboard would, and
+// Module.reshapeWindow(width, height) resizes the canvas as a window
+// manager resizes a window, through the reshape callback.
+// Entry points: glutMainLoop, glutIdleFunc, glutPostRedisplay,
+// glutSwapBuffers.
+
+mergeInto(LibraryManager.library, {
+  $MirtalLoop__deps: ['$GLUT', '$callUserCallback', 'glutReshapeWindow'],
+  $MirtalLoop__postset:
+    "Module['pressKey'] = function(keyCode) {" +
+    "  var event = {keyCode: keyCode, shiftKey: false, ctrlKey: false, altKey: false," +
+    "               metaKey: false, preventDefault: function() {}};" +
+    "  if (!MirtalLoop.ended) { GLUT.onKeydown(event); GLUT.onKeyup(event); }" +
+    "};" +
+    "Module['reshapeWindow'] = function(width, height) {" +
+    "  if (!MirtalLoop.ended) _glutReshapeWindow(width, height);" +
+    "};",
+  $MirtalLoop: {
+    redisplay: false,
+    ended: false,
+
+    pass: function() {
+      if (MirtalLoop.ended || ABORT) return;
+      callUserCallback(function() {
+        if (MirtalLoop.redisplay && GLUT.displayFunc) {
+          MirtalLoop.redisplay = false;
+          {{{ makeDynCall('v', 'GLUT.displayFunc') }}}();
+        }
+        if (GLUT.idleFunc) {
+          {{{ makeDynCall('v', 'GLUT.idleFunc') }}}();
+        }
+      });
+      if (!MirtalLoop.ended && !ABORT) requestAnimationFrame(MirtalLoop.pass);
+    },
+  },
+
+  glutIdleFunc__deps: ['$GLUT'],
+  glutIdleFunc: function(func) {
+    GLUT.idleFunc = func;
+  },
+
+  glutPostRedisplay__deps: ['$MirtalLoop'],
+  glutPostRedisplay: function() {
+    MirtalLoop.redisplay = true;
+  },
+
+  glutSwapBuffers: function() {
+    // The browser presents the canvas when the animation frame ends.
+    if (Module['onSwap']) Module['onSwap']();
+  },
+
+  glutMainLoop__deps: ['$MirtalLoop', 'glutReshapeWindow'],
+  glutMainLoop: function() {
+    var endProgram = quit_;
+    quit_ = function(status, toThrow) {
+      MirtalLoop.ended = true;
+      endProgram(status, toThrow);
+    };
+    // As a window system does before the first frame: reshape, then expose.
+    _glutReshapeWindow(Module['canvas'].width, Module['canvas'].height);
+    MirtalLoop.redisplay = true;
+    requestAnimationFrame(MirtalLoop.pass);
+    throw 'unwind';
+  },
+});
