@@ -197,6 +197,13 @@ async function canvasPicture(page) {
   return decodePng(Buffer.from(png));
 }
 
+// The labels of the menu entries shown, in the page's order (a submenu's
+// after its parent's).
+function visibleMenuEntries() {
+  return [...document.querySelectorAll('.glut-menu .glut-menu-entry')]
+    .filter(entry => entry.getClientRects().length > 0).map(entry => entry.textContent);
+}
+
 // Opens the page's pop-up menu at the canvas's middle (a right-button press,
 // or with touch a long press) and chooses the entries of labels in turn,
 // the last one clicked (tapped). Resolves when the menu has closed.
@@ -212,16 +219,12 @@ async function chooseMenu(page, labels, {touch = false} = {}) {
   await page.waitForFunction(() => window.mirtal.menuOpen(), {timeout: 10000});
   for (const [index, label] of labels.entries()) {
     const last = index === labels.length - 1;
-    // The entry of that label in the menu opened last (a submenu opens
-    // beside its parent, on hover or on a click).
+    // The entry of that label shown last (a submenu's entries come after
+    // its parent's: it opens beside it, on hover or on a click).
     const entry = await page.waitForFunction(text => {
-      const menus = [...document.querySelectorAll('.glut-menu')]
-        .filter(menu => menu.getClientRects().length > 0);
-      for (const menu of menus.reverse())
-        for (const item of menu.querySelectorAll('.glut-menu-entry'))
-          if (item.textContent.trim() === text && item.getClientRects().length > 0)
-            return item;
-      return null;
+      const shown = [...document.querySelectorAll('.glut-menu .glut-menu-entry')]
+        .filter(item => item.getClientRects().length > 0 && item.textContent.trim() === text);
+      return shown.length ? shown[shown.length - 1] : null;
     }, {timeout: 10000}, label);
     const box = await entry.boundingBox();
     const x = box.x + box.width / 2, y = box.y + box.height / 2;
@@ -230,11 +233,10 @@ async function chooseMenu(page, labels, {touch = false} = {}) {
     } else if (last) {
       await page.mouse.click(x, y);
     } else {
-      const shown = () => [...document.querySelectorAll('.glut-menu')]
-        .filter(menu => menu.getClientRects().length > 0).length;
-      const before = await page.evaluate(shown);
+      const before = await page.evaluate(visibleMenuEntries);
       await page.mouse.move(x, y);
-      const submenuShown = await page.waitForFunction(`(${shown})() > ${before}`, {timeout: 1000})
+      const submenuShown = await page.waitForFunction(
+        `(${visibleMenuEntries})().length > ${before.length}`, {timeout: 1000})
         .then(() => true, () => false);
       if (!submenuShown)
         await (touch ? page.touchscreen.tap(x, y) : page.mouse.click(x, y));
@@ -410,7 +412,7 @@ module.exports = {
   ROOT, BUILD, RUNTIME, DATA, NATIVE, IMPORTER, WEB_PACK, WIDTH, HEIGHT, PIXEL_THRESHOLD,
   MATCH_SHARE, OTHER_VIEW, VIEWS, FLIGHT_FRAMES,
   scratchFolder, run, singlePage, webFolder, withoutPackEntry, serveFolder, launchBrowser, openWalkThrough, fileUrl,
-  frames, waitFrames, canvasBox, canvasPicture, chooseMenu, walkWebViews, picturesOfBothPrograms,
+  frames, waitFrames, canvasBox, canvasPicture, visibleMenuEntries, chooseMenu, walkWebViews, picturesOfBothPrograms,
   compareViews, printComparison, nativePictures, Picture,
   readPpm, decodePng,
 };

@@ -18,10 +18,10 @@ import sys
 import time
 
 sys.path.insert(0, os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "e2e"))
-from mirtal_e2e import (Mirtal, choose_menu_path, decode_xwd_quick, try_screenshot,  # noqa: E402
-                        wait_for_first_frame, wait_for_still)
+from mirtal_e2e import (Mirtal, choose_menu_path, decode_xwd_quick, picture_unlike,  # noqa: E402
+                        try_screenshot, wait_for_first_frame, wait_for_still)
 
-SETTLE = 0.6  # seconds for a view's redisplay to be drawn (hundreds of frames here)
+SETTLE = 0.6  # seconds for the first frames to be drawn
 
 
 def write_ppm(path, picture):
@@ -41,19 +41,22 @@ def main():
     try:
         app.wait_for_window()
         wait_for_first_frame(app)
+        time.sleep(SETTLE)
+        picture = try_screenshot(app)
         for view in json.loads(args.views):
             if "key" in view:
                 app.key(view["key"])
             if "menu" in view and not choose_menu_path(app, view["menu"]):
                 sys.exit(f"native_pictures: the menu path {view['menu']} did not work")
-            time.sleep(SETTLE)
+            if "key" in view or "menu" in view:
+                # The view once drawn: a picture unlike the one before it
+                # (on a loaded machine a key takes a while to show).
+                picture = picture_unlike(app, picture)
             if view.get("flightEnd"):
                 still = wait_for_still(app, rounds=5)
                 if still is None:
                     sys.exit("native_pictures: the flight did not come to a stop")
                 picture = decode_xwd_quick(still)
-            else:
-                picture = try_screenshot(app)
             write_ppm(os.path.join(args.out, view["name"] + ".ppm"), picture)
         app.key("Escape")
         app.wait_for_exit()
