@@ -7,10 +7,11 @@
 // MATCH_SHARE of its pixels differing by more than PIXEL_THRESHOLD in a
 // channel) and be closer to it than to any other native view.
 //
-// The two thresholds come from measurement: the sun moves one step a frame
-// in both programs and is not at the same place when the two pictures are
-// taken, which changes the diffuse light of the sunlit surfaces; and the
-// two renderers rasterise and filter textures a little differently.
+// The two thresholds (harness.js) come from measurement: the sun moves one
+// step a frame in both programs and is not at the same place when the two
+// pictures are taken, which changes the diffuse light of the sunlit
+// surfaces; and the two renderers rasterise and filter textures a little
+// differently.
 'use strict';
 
 const test = require('node:test');
