@@ -53,7 +53,9 @@ def main():
                 # (on a loaded machine a key takes a while to show).
                 picture = picture_unlike(app, picture)
             if view.get("flightEnd"):
-                still = wait_for_still(app, rounds=5)
+                # Still for 3 s: a loaded machine can hold a frame of the
+                # flight for a second or so before the flight has ended.
+                still = wait_for_still(app, rounds=20, timeout=120)
                 if still is None:
                     sys.exit("native_pictures: the flight did not come to a stop")
                 picture = decode_xwd_quick(still)
