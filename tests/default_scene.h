@@ -11,6 +11,15 @@
 #include <string>
 #include <vector>
 
+// The names of a scene folder's 23 files (the 17 bitmaps, the 4 raw
+// images, the 2 scene files), in byte order (capitals first).
+const std::vector<std::string> SceneNames = {
+    "Garagem.bmp", "Janela1.bmp", "Parede1.bmp", "Porta.bmp", "Porta3.bmp", "Relva1.bmp",
+    "Relva1.raw", "Telhado1.bmp", "agua.bmp", "alcatrao.bmp", "alcatrao.raw", "calcada.bmp",
+    "caminho.bmp", "ceu.bmp", "cimento.bmp", "cimento2.raw", "data_terreno.geo",
+    "data_textura.geo", "janela.raw", "madeira2.bmp", "muro.bmp", "pedra.bmp",
+    "respiradouro.bmp"};
+
 inline std::string defaultScenePath(const std::string& name)
 {
     return std::string(MIRTAL_SOURCE_DIR) + "/data/" + name;

@@ -3,6 +3,7 @@
 // field by field, the archive's header lines, base64 by RFC 4648), the
 // single HTML file and the web-server folder, the same bytes for the same
 // files, where the runtime is found, and refusals.
+#include "default_scene.h"
 #include "test_support.h"
 #include "tools/import/web_page.h"
 
@@ -95,12 +96,6 @@ void makeRuntime(const std::string& folder, const std::string& page = Page)
     writeFile(folder + "/mirtal.wasm", std::string("\0asm\1\0\0\0", 8));
 }
 
-const std::vector<std::string> SceneNames = {
-    "Garagem.bmp", "Janela1.bmp", "Parede1.bmp", "Porta.bmp", "Porta3.bmp", "Relva1.bmp",
-    "Relva1.raw", "Telhado1.bmp", "agua.bmp", "alcatrao.bmp", "alcatrao.raw", "calcada.bmp",
-    "caminho.bmp", "ceu.bmp", "cimento.bmp", "cimento2.raw", "data_terreno.geo",
-    "data_textura.geo", "janela.raw", "madeira2.bmp", "muro.bmp", "pedra.bmp",
-    "respiradouro.bmp"};
 
 void makeScene(const std::string& folder)
 {
@@ -108,6 +103,17 @@ void makeScene(const std::string& folder)
     for (const std::string& name : SceneNames)
         writeFile(folder + "/" + name, "12 bytes of\n" + name);
     writeFile(folder + "/notes.txt", "not part of the scene");
+}
+
+// A runtime and a scene in the working folder, and the runtime's kit.
+WebKit standInKit()
+{
+    makeRuntime("runtime");
+    makeScene("scene");
+    WebKit kit;
+    std::string error;
+    EXPECT_TRUE(webKitIn("runtime", kit, error)) << error;
+    return kit;
 }
 
 }  // namespace
@@ -144,11 +150,8 @@ TEST(WebPage, Base64IsRfc4648sWithoutLineBreaks)
 TEST(WebPage, SingleHtmlIsThePageWithItsPlaceholderFilledByThePack)
 {
     ScopedWorkDir work;
-    makeRuntime("runtime");
-    makeScene("scene");
-    WebKit kit;
+    WebKit kit = standInKit();
     std::string error;
-    ASSERT_TRUE(webKitIn("runtime", kit, error)) << error;
     ASSERT_TRUE(writeWebPage("casa.html", "scene", kit, false, error)) << error;
 
     const std::string html = readWhole("casa.html");
@@ -184,11 +187,8 @@ TEST(WebPage, SingleHtmlIsThePageWithItsPlaceholderFilledByThePack)
 TEST(WebPage, SingleHtmlRefusesAnExistingFileUnlessReplacingAndAMissingSceneFile)
 {
     ScopedWorkDir work;
-    makeRuntime("runtime");
-    makeScene("scene");
-    WebKit kit;
+    WebKit kit = standInKit();
     std::string error;
-    ASSERT_TRUE(webKitIn("runtime", kit, error)) << error;
 
     writeFile("casa.html", "someone's page");
     EXPECT_FALSE(writeWebPage("casa.html", "scene", kit, false, error));
@@ -212,11 +212,8 @@ TEST(WebPage, SingleHtmlRefusesAnExistingFileUnlessReplacingAndAMissingSceneFile
 TEST(WebPage, WebServerFolderHoldsTheRuntimeAndTheScenePack)
 {
     ScopedWorkDir work;
-    makeRuntime("runtime");
-    makeScene("scene");
-    WebKit kit;
+    WebKit kit = standInKit();
     std::string error;
-    ASSERT_TRUE(webKitIn("runtime", kit, error)) << error;
     ASSERT_TRUE(writeWebFolder("site", "scene", kit, error)) << error;
 
     EXPECT_EQ(readWhole("site/index.html"), Page);

@@ -1,6 +1,7 @@
 // The Windows walk-through zip (tools/import/windows_zip.h): where the
 // Windows program is found, the zip's top folder, its entries and their
 // order, times and modes, the same bytes for the same files, and refusals.
+#include "default_scene.h"
 #include "test_support.h"
 #include "tools/import/windows_zip.h"
 
@@ -34,13 +35,6 @@ void makeKit(const std::string& folder)
     writeFile(folder + "/mirtal.exe", std::string("MZ\x90\0program", 11));
 }
 
-// The scene's own files, in name order (byte order: capitals first).
-const std::vector<std::string> SceneNames = {
-    "Garagem.bmp", "Janela1.bmp", "Parede1.bmp", "Porta.bmp", "Porta3.bmp", "Relva1.bmp",
-    "Relva1.raw", "Telhado1.bmp", "agua.bmp", "alcatrao.bmp", "alcatrao.raw", "calcada.bmp",
-    "caminho.bmp", "ceu.bmp", "cimento.bmp", "cimento2.raw", "data_terreno.geo",
-    "data_textura.geo", "janela.raw", "madeira2.bmp", "muro.bmp", "pedra.bmp",
-    "respiradouro.bmp"};
 
 void makeScene(const std::string& folder)
 {
