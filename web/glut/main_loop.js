@@ -3,7 +3,10 @@
 // of the loop per animation frame of the browser, as freeglut makes one pass
 // per frame under a swap interval of 1: the display callback if a redisplay
 // was asked for, then the idle callback. The loop stops when the program
-// ends (exit() goes through quit_). Module.onSwap, if the page sets it, is
+// ends (exit() goes through quit_). The keyboard handlers of emscripten's
+// GLUT are called the way the loop calls the display and idle callbacks,
+// so that an exit() in a key callback ends the program without an uncaught
+// exception in the page. Module.onSwap, if the page sets it, is
 // told of every glutSwapBuffers. For the page: Module.pressKey(keyCode)
 // gives the program a key press and release as the keyboard would, and
 // Module.reshapeWindow(width, height) resizes the canvas as a window
@@ -17,7 +20,8 @@ mergeInto(LibraryManager.library, {
     "Module['pressKey'] = function(keyCode) {" +
     "  var event = {keyCode: keyCode, shiftKey: false, ctrlKey: false, altKey: false," +
     "               metaKey: false, preventDefault: function() {}};" +
-    "  if (!MirtalLoop.ended) { GLUT.onKeydown(event); GLUT.onKeyup(event); }" +
+    "  MirtalLoop.deliver(GLUT.onKeydown, event);" +
+    "  MirtalLoop.deliver(GLUT.onKeyup, event);" +
     "};" +
     "Module['reshapeWindow'] = function(width, height) {" +
     "  if (!MirtalLoop.ended) _glutReshapeWindow(width, height);" +
@@ -25,6 +29,11 @@ mergeInto(LibraryManager.library, {
   $MirtalLoop: {
     redisplay: false,
     ended: false,
+
+    deliver: function(handler, event) {
+      if (MirtalLoop.ended || ABORT) return;
+      callUserCallback(function() { handler(event); });
+    },
 
     pass: function() {
       if (MirtalLoop.ended || ABORT) return;
@@ -63,6 +72,12 @@ mergeInto(LibraryManager.library, {
       MirtalLoop.ended = true;
       endProgram(status, toThrow);
     };
+    [['keydown', GLUT.onKeydown], ['keyup', GLUT.onKeyup]].forEach(function(listener) {
+      window.removeEventListener(listener[0], listener[1], true);
+      window.addEventListener(listener[0], function(event) {
+        MirtalLoop.deliver(listener[1], event);
+      }, true);
+    });
     // As a window system does before the first frame: reshape, then expose.
     _glutReshapeWindow(Module['canvas'].width, Module['canvas'].height);
     MirtalLoop.redisplay = true;

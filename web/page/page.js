@@ -132,10 +132,6 @@
         event.stopImmediatePropagation();
     }, true);
   });
-  // exit() ends the program by throwing through whatever called it.
-  window.addEventListener('error', function(event) {
-    if (event.error && event.error.name === 'ExitStatus') event.preventDefault();
-  });
 
   function setUpFullWindow(program) {
     var button = document.getElementById('full-window');
