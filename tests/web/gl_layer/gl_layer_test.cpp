@@ -1,14 +1,16 @@
 // Checks of the web GL layer in a real browser (headless Chromium, WebGL 2 on
 // SwiftShader), where a fault of the layer would otherwise show only as a
 // slightly wrong picture: the lighting equation, sphere-map coordinates,
-// evaluated meshes, texture completeness, and what display lists keep.
+// evaluated meshes, texture completeness, front faces and culling, what
+// display lists keep, and the main loop's pace.
 // Every expected value is worked out by hand from the GL 1.1 formulas and
 // written here; pixels are read back from the canvas. Each lit or textured
 // value is drawn as a point (one pixel, the vertex's own colour) at a pixel
 // centre, with the identity projection, so that eye coordinates are the
 // normalised device coordinates: pixel (px, py) of the 64 x 64 canvas is
 // x = (px + 0.5) / 32 - 1, y = (py + 0.5) / 32 - 1.
-// Prints one line per failed check and "gl_layer: N checks, M failed".
+// Prints one line per failed check and, once the main loop has run,
+// "gl_layer: N checks, M failed".
 #include "web/gl/draw.h"
 
 #include <GL/glut.h>
@@ -379,6 +381,101 @@ void checkTexturesAndLists()
     glDisable(GL_DEPTH_TEST);
 }
 
+// 3.5.1: with GL_CULL_FACE and GL_BACK, a polygon whose window-coordinate
+// area has the sign opposite to glFrontFace's is not drawn. Quads split into
+// triangles keep their winding: the quad strip (x0,y0) (x0,y1) (x1,y0)
+// (x1,y1) is the one clockwise quad (x0,y0) (x0,y1) (x1,y1) (x1,y0), whose
+// every part a clockwise front face keeps.
+void checkCulling()
+{
+    freshFrame();
+    glColor3f(1, 1, 1);
+    glEnable(GL_CULL_FACE);
+    glCullFace(GL_BACK);
+    glFrontFace(GL_CCW);
+    quad(centre(0), centre(20), centre(8), centre(28));  // counter-clockwise: front
+    glBegin(GL_QUADS);                                  // clockwise: back
+    glVertex3f(centre(10), centre(20), 0);
+    glVertex3f(centre(10), centre(28), 0);
+    glVertex3f(centre(18), centre(28), 0);
+    glVertex3f(centre(18), centre(20), 0);
+    glEnd();
+    glFrontFace(GL_CW);
+    quad(centre(20), centre(20), centre(28), centre(28));  // counter-clockwise: back now
+    glBegin(GL_QUAD_STRIP);
+    glVertex3f(centre(30), centre(20), 0);
+    glVertex3f(centre(30), centre(28), 0);
+    glVertex3f(centre(38), centre(20), 0);
+    glVertex3f(centre(38), centre(28), 0);
+    glEnd();
+    glFrontFace(GL_CCW);
+    glDisable(GL_CULL_FACE);
+    expectPixel("front face drawn", 4, 24, 255, 255, 255, 0);
+    expectPixel("back face culled", 14, 24, 0, 0, 0, 0);
+    expectPixel("back face culled after glFrontFace(GL_CW)", 24, 24, 0, 0, 0, 0);
+    expectPixel("quad strip, first corner", 31, 21, 255, 255, 255, 0);
+    expectPixel("quad strip, opposite corner", 37, 27, 255, 255, 255, 0);
+}
+
+// 5.4: a vertex of a list that the list gave no colour takes the current
+// colour of the moment the list runs; one after the list's glColor3f takes
+// that, and the list leaves it current.
+void checkListAttributes()
+{
+    freshFrame();
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBegin(GL_POINTS);
+    glVertex3f(centre(2), centre(40), 0);
+    glEnd();
+    glColor3f(0, 0, 1);
+    glBegin(GL_POINTS);
+    glVertex3f(centre(4), centre(40), 0);
+    glEnd();
+    glEndList();
+    glColor3f(1, 0, 0);
+    glCallList(list);
+    glBegin(GL_POINTS);
+    glVertex3f(centre(6), centre(40), 0);  // blue: the list's colour is current
+    glEnd();
+    glColor3f(0, 1, 0);
+    glTranslatef(0, 2.0f / 32, 0);  // two pixels up
+    glCallList(list);
+    expectPixel("inherited colour, first call", 2, 40, 255, 0, 0, 0);
+    expectPixel("the list's own colour", 4, 40, 0, 0, 255, 0);
+    expectPixel("colour left by the list", 6, 40, 0, 0, 255, 0);
+    expectPixel("inherited colour, second call", 2, 42, 0, 255, 0, 0);
+}
+
+// The main loop: one pass per animation frame, the display callback if a
+// redisplay was asked for, then the idle callback, as freeglut under a swap
+// interval of 1. An idle callback that asks for a redisplay is called once
+// a frame, so after n frames it has run n - 1 or n times.
+int loopFrames = 0, loopIdles = 0;
+constexpr int LoopFramesChecked = 30;
+
+void loopDisplay()
+{
+    ++loopFrames;
+    glutSwapBuffers();
+    if (loopFrames == LoopFramesChecked) {
+        glutIdleFunc(nullptr);
+        ++checks;
+        if (loopIdles < loopFrames - 1 || loopIdles > loopFrames) {
+            ++failures;
+            std::printf("FAIL idle calls a frame: %d idle calls in %d frames\n", loopIdles,
+                        loopFrames);
+        }
+        std::printf("gl_layer: %d checks, %d failed\n", checks, failures);
+    }
+}
+
+void loopIdle()
+{
+    ++loopIdles;
+    glutPostRedisplay();
+}
+
 } // namespace
 
 int main(int argc, char** argv)
@@ -393,7 +490,11 @@ int main(int argc, char** argv)
     checkSphereMap();
     checkEvaluators();
     checkTexturesAndLists();
+    checkCulling();
+    checkListAttributes();
 
-    std::printf("gl_layer: %d checks, %d failed\n", checks, failures);
+    glutDisplayFunc(loopDisplay);
+    glutIdleFunc(loopIdle);
+    glutMainLoop();
     return 0;
 }
