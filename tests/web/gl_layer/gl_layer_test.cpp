@@ -86,6 +86,16 @@ void light(GLenum which, GLenum pname, float a, float b, float c, float d = 1)
     setFour(glLightfv, which, pname, a, b, c, d);
 }
 
+// Light 0 alone, directional from +z, of this diffuse grey and no specular.
+void onlyLightZeroFromAbove(float diffuse)
+{
+    glEnable(GL_LIGHT0);
+    glDisable(GL_LIGHT1);
+    light(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
+    light(GL_LIGHT0, GL_DIFFUSE, diffuse, diffuse, diffuse);
+    light(GL_LIGHT0, GL_SPECULAR, 0, 0, 0);
+}
+
 void freshFrame()
 {
     glClearColor(0, 0, 0, 1);
@@ -105,10 +115,7 @@ void checkLighting()
     // Light 0 alone, directional from +z, diffuse 0.5; n . L = 0.8.
     //   c = (0.1, 0, 0.05) + (0.5, 0.25, 1) * 0.2 + 0.8 * (0.8, 0.6, 0.4) * 0.5
     //     = (0.52, 0.29, 0.41)
-    glEnable(GL_LIGHT0);
-    light(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
-    light(GL_LIGHT0, GL_DIFFUSE, 0.5f, 0.5f, 0.5f);
-    light(GL_LIGHT0, GL_SPECULAR, 0, 0, 0);
+    onlyLightZeroFromAbove(0.5f);
     material(GL_AMBIENT, 0.5f, 0.25f, 1);
     material(GL_DIFFUSE, 0.8f, 0.6f, 0.4f);
     material(GL_SPECULAR, 0, 0, 0);
@@ -161,11 +168,9 @@ void checkLighting()
     // (0, 0, 1) becomes (0, 0, 0.5), and GL_NORMALIZE makes it unit again.
     // Light 0 from +z, diffuse 1, material (0.6, 0.4, 0.2), nothing else:
     //   without: 0.5 * (0.6, 0.4, 0.2); with: (0.6, 0.4, 0.2)
-    glDisable(GL_LIGHT1);
-    light(GL_LIGHT0, GL_DIFFUSE, 1, 1, 1);
+    onlyLightZeroFromAbove(1);
     material(GL_AMBIENT_AND_DIFFUSE, 0.6f, 0.4f, 0.2f);
     material(GL_EMISSION, 0, 0, 0);
-    light(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
     material(GL_AMBIENT, 0, 0, 0);
     const GLfloat twice[16] = {2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 2, 0, 0, 0, 0, 1};
     glLoadMatrixf(twice);
@@ -281,11 +286,7 @@ void checkEvaluators()
     glEnable(GL_AUTO_NORMAL);
     glEnable(GL_NORMALIZE);
     glEnable(GL_LIGHTING);
-    glEnable(GL_LIGHT0);
-    glDisable(GL_LIGHT1);
-    light(GL_LIGHT0, GL_POSITION, 0, 0, 1, 0);
-    light(GL_LIGHT0, GL_DIFFUSE, 1, 1, 1);
-    light(GL_LIGHT0, GL_SPECULAR, 0, 0, 0);
+    onlyLightZeroFromAbove(1);
     material(GL_AMBIENT, 0, 0, 0);
     material(GL_DIFFUSE, 1, 0.5f, 0.25f);
     material(GL_EMISSION, 0, 0, 0);
