@@ -91,6 +91,10 @@
   function loadFiles() {
     var packText = document.getElementById('mirtal-pack').textContent.trim();
     if (packText) return gunzip(base64Bytes(packText)).then(unpack);
+    if (location.protocol === 'file:')
+      return Promise.reject(new Error('this page takes its files from beside it only when a web ' +
+                                      'server serves it; opened from the disk, the walk-through ' +
+                                      'is its single HTML file'));
     return Promise.all(['scene.pack', 'mirtal.js', 'mirtal.wasm'].map(fetchBytes)).then(function(parts) {
       return gunzip(parts[0]).then(function(bytes) {
         var files = unpack(bytes);
