@@ -4,13 +4,14 @@
 // per frame under a swap interval of 1: the display callback if a redisplay
 // was asked for, then the idle callback. The loop stops when the program
 // ends (exit() goes through quit_). The keyboard handlers of emscripten's
-// GLUT are called the way the loop calls the display and idle callbacks,
-// so that an exit() in a key callback ends the program without an uncaught
-// exception in the page. Module.onSwap, if the page sets it, is
-// told of every glutSwapBuffers. For the page: Module.pressKey(keyCode)
-// gives the program a key press and release as the keyboard would, and
-// Module.reshapeWindow(width, height) resizes the canvas as a window
-// manager resizes a window, through the reshape callback.
+// GLUT are called the way the loop calls the display and idle callbacks, so
+// that an exit() in a key callback ends the program without an uncaught
+// exception in the page.
+// For the page: Module.onSwap, if set, is told of every glutSwapBuffers;
+// Module.pressKey(keyCode) gives the program a key press and release as
+// the keyboard would; Module.reshapeWindow(width, height) resizes the
+// canvas as a window manager resizes a window, through the reshape
+// callback.
 // Entry points: glutMainLoop, glutIdleFunc, glutPostRedisplay,
 // glutSwapBuffers.
 
@@ -24,7 +25,7 @@ mergeInto(LibraryManager.library, {
     "  MirtalLoop.deliver(GLUT.onKeyup, event);" +
     "};" +
     "Module['reshapeWindow'] = function(width, height) {" +
-    "  if (!MirtalLoop.ended) _glutReshapeWindow(width, height);" +
+    "  MirtalLoop.deliver(function() { _glutReshapeWindow(width, height); });" +
     "};",
   $MirtalLoop: {
     redisplay: false,
