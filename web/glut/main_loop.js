@@ -1,8 +1,11 @@
 // GLUT's main loop in the web build, in place of emscripten's (whose idle
-// callback runs every 4 ms, four and more times a displayed frame). One pass
-// of the loop per animation frame of the browser, as freeglut makes one pass
-// per frame under a swap interval of 1: the display callback if a redisplay
-// was asked for, then the idle callback. The loop stops when the program
+// callback runs every 4 ms, four and more times a displayed frame). freeglut
+// calls the display callback if a redisplay was asked for, then the idle
+// callback, and under a swap interval of 1 each swap waits for the next
+// refresh of the screen. Here the browser shows one frame per animation
+// frame, so the loop runs the same callbacks in the same order, up to the
+// first swap in each animation frame: an idle callback that a display's
+// swap holds back runs first in the next one. The loop stops when the program
 // ends (exit() goes through quit_). The keyboard handlers of emscripten's
 // GLUT are called the way the loop calls the display and idle callbacks, so
 // that an exit() in a key callback ends the program without an uncaught
@@ -29,6 +32,8 @@ mergeInto(LibraryManager.library, {
     "};",
   $MirtalLoop: {
     redisplay: false,
+    idleOwed: false,  // the idle callback, held back by a swap
+    swapped: false,   // in this animation frame
     ended: false,
 
     deliver: function(handler, event) {
@@ -38,14 +43,19 @@ mergeInto(LibraryManager.library, {
 
     pass: function() {
       if (MirtalLoop.ended || ABORT) return;
+      MirtalLoop.swapped = false;
       callUserCallback(function() {
+        if (MirtalLoop.idleOwed) {
+          MirtalLoop.idleOwed = false;
+          if (GLUT.idleFunc) {{{ makeDynCall('v', 'GLUT.idleFunc') }}}();
+          if (MirtalLoop.swapped) return;
+        }
         if (MirtalLoop.redisplay && GLUT.displayFunc) {
           MirtalLoop.redisplay = false;
           {{{ makeDynCall('v', 'GLUT.displayFunc') }}}();
         }
-        if (GLUT.idleFunc) {
-          {{{ makeDynCall('v', 'GLUT.idleFunc') }}}();
-        }
+        if (MirtalLoop.swapped) MirtalLoop.idleOwed = true;
+        else if (GLUT.idleFunc) {{{ makeDynCall('v', 'GLUT.idleFunc') }}}();
       });
       if (!MirtalLoop.ended && !ABORT) requestAnimationFrame(MirtalLoop.pass);
     },
@@ -61,8 +71,10 @@ mergeInto(LibraryManager.library, {
     MirtalLoop.redisplay = true;
   },
 
+  glutSwapBuffers__deps: ['$MirtalLoop'],
   glutSwapBuffers: function() {
     // The browser presents the canvas when the animation frame ends.
+    MirtalLoop.swapped = true;
     if (Module['onSwap']) Module['onSwap']();
   },
 
