@@ -15,6 +15,8 @@
 
 #include <GL/glut.h>
 
+#include <emscripten.h>
+
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -448,26 +450,54 @@ void checkListAttributes()
     expectPixel("inherited colour, second call", 2, 42, 0, 255, 0, 0);
 }
 
-// The main loop: one pass per animation frame, the display callback if a
-// redisplay was asked for, then the idle callback, as freeglut under a swap
-// interval of 1. An idle callback that asks for a redisplay is called once
-// a frame, so after n frames it has run n - 1 or n times.
-int loopFrames = 0, loopIdles = 0;
+// The main loop: the display callback if a redisplay was asked for, then
+// the idle callback, as freeglut runs them, and at most one swap in each
+// animation frame of the browser, as a swap interval of 1 shows one frame
+// per refresh. An idle callback that asks for a redisplay is called once a
+// frame, so after n frames it has run n - 1 or n times; a callback that is
+// both and asks for a redisplay each time (the flight, with a key pressed
+// at every frame) swaps once an animation frame, not twice.
+int loopFrames = 0, loopIdles = 0, flightSwaps = 0, flightStartTicks = 0;
 constexpr int LoopFramesChecked = 30;
+
+int animationTicks()
+{
+    return EM_ASM_INT({ return Module.animationTicks; });
+}
+
+void flightFrame()
+{
+    ++flightSwaps;
+    glutSwapBuffers();
+    glutPostRedisplay();
+    if (flightSwaps == LoopFramesChecked) {
+        glutIdleFunc(nullptr);
+        glutDisplayFunc(nullptr);
+        const int ticks = animationTicks() - flightStartTicks;
+        ++checks;
+        if (flightSwaps > ticks + 1) {
+            ++failures;
+            std::printf("FAIL swaps an animation frame: %d swaps in %d animation frames\n",
+                        flightSwaps, ticks);
+        }
+        std::printf("gl_layer: %d checks, %d failed\n", checks, failures);
+    }
+}
 
 void loopDisplay()
 {
     ++loopFrames;
     glutSwapBuffers();
     if (loopFrames == LoopFramesChecked) {
-        glutIdleFunc(nullptr);
         ++checks;
         if (loopIdles < loopFrames - 1 || loopIdles > loopFrames) {
             ++failures;
             std::printf("FAIL idle calls a frame: %d idle calls in %d frames\n", loopIdles,
                         loopFrames);
         }
-        std::printf("gl_layer: %d checks, %d failed\n", checks, failures);
+        flightStartTicks = animationTicks();
+        glutDisplayFunc(flightFrame);
+        glutIdleFunc(flightFrame);
     }
 }
 
@@ -494,6 +524,14 @@ int main(int argc, char** argv)
     checkCulling();
     checkListAttributes();
 
+    // A count of the browser's animation frames, beside the loop's.
+    EM_ASM({
+        Module.animationTicks = 0;
+        (function tick() {
+            Module.animationTicks += 1;
+            requestAnimationFrame(tick);
+        })();
+    });
     glutDisplayFunc(loopDisplay);
     glutIdleFunc(loopIdle);
     glutMainLoop();
