@@ -22,20 +22,10 @@ export NODE_PATH=/usr/share/nodejs
 if [ ! -f "$glu/source/src/libutil/quad.c" ]; then
     echo "== GLU, from Debian's libglu source package =="
     rm -rf "$glu"
-    mkdir -p "$glu/apt/lists/partial" "$glu/apt/cache" "$glu/download"
-    # apt-get source needs a deb-src entry: it lives in a private apt set-up
-    # (sources, lists and cache here), so the system's own stays untouched.
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
-         "http://deb.debian.org/debian $codename main" > "$glu/apt/sources.list"
-    apt_private=(-o Dir::Etc::sourcelist="$glu/apt/sources.list"
-                 -o Dir::Etc::sourceparts=- -o Dir::State::Lists="$glu/apt/lists"
-                 -o Dir::Cache="$glu/apt/cache" -o APT::Sandbox::User=root)
-    apt-get "${apt_private[@]}" -qq update
-    # apt checks every file it fetches against the signed archive index. A
-    # mirror may lack the package's Debian diff (packaging only, for this
-    # 1.0-format package): the upstream tarball, checked, is then enough.
-    (cd "$glu/download" && apt-get "${apt_private[@]}" -qq source --download-only libglu) ||
+    # A mirror may lack the package's Debian diff (packaging only, for this
+    # 1.0-format package): the upstream tarball, checked against the .dsc,
+    # is then enough.
+    bash tools/fetch_debian_source.sh libglu "$glu" ||
         echo "build_web: only part of libglu's source package could be fetched" >&2
     dsc=$(ls "$glu"/download/libglu_*.dsc)
     if ls "$glu"/download/libglu_*.diff.gz > /dev/null 2>&1; then

@@ -30,19 +30,10 @@ freeglut_config=$freeglut/install/lib/cmake/FreeGLUT
 if [ ! -f "$freeglut_config/FreeGLUTConfig.cmake" ]; then
     echo "== freeglut for Windows, from Debian's freeglut source package =="
     rm -rf "$freeglut"
-    mkdir -p "$freeglut/apt/lists/partial" "$freeglut/apt/cache" "$freeglut/source"
-    # apt-get source needs a deb-src entry: it lives in a private apt set-up
-    # (sources, lists and cache here), so the system's own stays untouched.
-    codename=$(. /etc/os-release && echo "$VERSION_CODENAME")
-    echo "deb-src [signed-by=/usr/share/keyrings/debian-archive-keyring.gpg]" \
-         "http://deb.debian.org/debian $codename main" > "$freeglut/apt/sources.list"
-    apt_private=(-o Dir::Etc::sourcelist="$freeglut/apt/sources.list"
-                 -o Dir::Etc::sourceparts=- -o Dir::State::Lists="$freeglut/apt/lists"
-                 -o Dir::Cache="$freeglut/apt/cache" -o APT::Sandbox::User=root)
-    apt-get "${apt_private[@]}" -qq update
-    (cd "$freeglut/source" && apt-get "${apt_private[@]}" -qq source --download-only freeglut)
+    bash tools/fetch_debian_source.sh freeglut "$freeglut"
     # apt has checked the files against the signed archive index already.
-    dpkg-source --no-check -x "$freeglut"/source/freeglut_*.dsc "$freeglut/source/freeglut" > /dev/null
+    mkdir -p "$freeglut/source"
+    dpkg-source --no-check -x "$freeglut"/download/freeglut_*.dsc "$freeglut/source/freeglut" > /dev/null
 
     # The static library only, named glut and with GL/glut.h, as the
     # program includes it. Its own warnings go to the log with the rest.

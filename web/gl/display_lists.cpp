@@ -20,6 +20,7 @@
 
 #include "web/gl/webgl.h"
 
+#include <algorithm>
 #include <memory>
 #include <unordered_map>
 #include <vector>

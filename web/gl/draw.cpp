@@ -263,7 +263,6 @@ void drawGeometry(const GeometryBuffers& buffers, PrimitiveClass kind, std::uint
     emscripten_glBindVertexArray(buffers.vertexArray);
     emscripten_glDrawElements(webglMode(kind), GLsizei(count), webgl::UnsignedInt,
                               reinterpret_cast<const void*>(std::size_t(firstIndex) * 4));
-    emscripten_glBindVertexArray(0);
     ++counts.draws;
 }
 

@@ -113,27 +113,39 @@ uniform vec4 state[32];
 uniform sampler2D image;
 out vec4 fragmentColour;
 
+const int Switches = 11;
+
 void main()
 {
     vec4 c = shadedColour;
-    if (state[11].z != 0.0)
+    if (state[Switches].z != 0.0)
         c *= texture(image, shadedTexCoord);
     fragmentColour = c;
 }
 )";
+
+// True if WebGL took a shader or the program; else false, with WebGL's
+// reason on standard error.
+template <typename GetStatus, typename GetLog>
+bool accepted(const char* what, GLuint object, GLenum status, GetStatus getStatus, GetLog getLog)
+{
+    GLint succeeded = 0;
+    getStatus(object, status, &succeeded);
+    if (succeeded)
+        return true;
+    char log[1024] = "";
+    getLog(object, sizeof log, nullptr, log);
+    std::fprintf(stderr, "fixed-function %s: %s\n", what, log);
+    return false;
+}
 
 GLuint compile(GLenum type, const char* source)
 {
     const GLuint shader = emscripten_glCreateShader(type);
     emscripten_glShaderSource(shader, 1, &source, nullptr);
     emscripten_glCompileShader(shader);
-    GLint compiled = 0;
-    emscripten_glGetShaderiv(shader, webgl::CompileStatus, &compiled);
-    if (!compiled) {
-        char log[1024] = "";
-        emscripten_glGetShaderInfoLog(shader, sizeof log, nullptr, log);
-        std::fprintf(stderr, "fixed-function shader: %s\n", log);
-    }
+    accepted("shader", shader, webgl::CompileStatus, emscripten_glGetShaderiv,
+             emscripten_glGetShaderInfoLog);
     return shader;
 }
 
@@ -143,24 +155,20 @@ GLuint fixedFunctionProgram(GLint& stateLocation)
 {
     static GLuint program = 0;
     static GLint location = -1;
+    static bool linked = false;
     if (!program) {
         program = emscripten_glCreateProgram();
         emscripten_glAttachShader(program, compile(webgl::VertexShader, VertexShader));
         emscripten_glAttachShader(program, compile(webgl::FragmentShader, FragmentShader));
         emscripten_glLinkProgram(program);
-        GLint linked = 0;
-        emscripten_glGetProgramiv(program, webgl::LinkStatus, &linked);
-        if (!linked) {
-            char log[1024] = "";
-            emscripten_glGetProgramInfoLog(program, sizeof log, nullptr, log);
-            std::fprintf(stderr, "fixed-function program: %s\n", log);
-        }
+        linked = accepted("program", program, webgl::LinkStatus, emscripten_glGetProgramiv,
+                          emscripten_glGetProgramInfoLog);
         emscripten_glUseProgram(program);
         location = emscripten_glGetUniformLocation(program, "state");
         emscripten_glUniform1i(emscripten_glGetUniformLocation(program, "image"), 0);
     }
     stateLocation = location;
-    return program;
+    return linked ? program : 0;
 }
 
 } // namespace webgl11

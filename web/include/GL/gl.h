@@ -28,7 +28,9 @@
  * and never reported, as the program never asks), glGenTextures (callers
  * choose texture names), lights beyond GL_LIGHT1, the light model, spot
  * lights and attenuation (they keep their initial values), colour material,
- * fog, blending, stencil, pixel reads, GL_COMPILE_AND_EXECUTE.
+ * fog, blending, stencil, pixel reads, GL_COMPILE_AND_EXECUTE, and
+ * glMaterial between glBegin and glEnd (refused, as every command but the
+ * vertex attributes is). Points and lines are one pixel wide.
  */
 #ifndef MIRTAL_WEB_GL_H
 #define MIRTAL_WEB_GL_H
