@@ -88,10 +88,14 @@ Point3d programNormal(const WorldQuad& q)
     return cross(sub(q.corner[0], q.corner[1]), sub(q.corner[1], q.corner[2]));
 }
 
+// The area of a quad split along its diagonal from corner 2 to corner 4, as
+// a display list on Mesa's llvmpipe splits it, where a pair's quad puts the
+// edge its two triangles share (a quad that is not quite planar has another
+// area along the other diagonal).
 double quadArea(const WorldQuad& q)
 {
-    return norm(cross(sub(q.corner[1], q.corner[0]), sub(q.corner[2], q.corner[0]))) / 2 +
-           norm(cross(sub(q.corner[2], q.corner[0]), sub(q.corner[3], q.corner[0]))) / 2;
+    return norm(cross(sub(q.corner[2], q.corner[1]), sub(q.corner[3], q.corner[1]))) / 2 +
+           norm(cross(sub(q.corner[3], q.corner[1]), sub(q.corner[0], q.corner[1]))) / 2;
 }
 
 bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
