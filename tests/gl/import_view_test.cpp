@@ -135,39 +135,33 @@ TEST(ImportView, FrontViewShowsTheCubesPictureWhereTheCubeStands)
     ASSERT_EQ(chdir(".."), 0);
 }
 
-// A display list of the quad's corners sent from corner `first` on, the
-// way the program sends a quad, texture 2001 bound.
-GLuint quadList(const WorldQuad& q, int first)
+// A display list of textured corners drawn as `mode`, texture 2001 bound.
+GLuint cornerList(GLenum mode, const std::vector<ModelVertex>& corners)
 {
     const GLuint list = glGenLists(1);
     glNewList(list, GL_COMPILE);
     glBindTexture(GL_TEXTURE_2D, 2001);
-    glBegin(GL_QUADS);
-    for (int k = first; k < first + 4; ++k) {
-        glTexCoord2d(q.s[k % 4], q.t[k % 4]);
-        glVertex3d(q.corner[k % 4].x, q.corner[k % 4].y, q.corner[k % 4].z);
+    glBegin(mode);
+    for (const ModelVertex& c : corners) {
+        glTexCoord2d(c.s, c.t);
+        glVertex3d(c.position.x, c.position.y, c.position.z);
     }
     glEnd();
     glEndList();
     return list;
 }
 
-// The model's triangles alone, each with its own corners' coordinates.
-GLuint triangleList(const SourceModel& model)
+// The quad's corners from corner `first` on, as the program sends a quad.
+GLuint quadList(const WorldQuad& q, int first)
 {
-    const GLuint list = glGenLists(1);
-    glNewList(list, GL_COMPILE);
-    glBindTexture(GL_TEXTURE_2D, 2001);
-    glBegin(GL_TRIANGLES);
-    for (const ModelTriangle& t : model.triangles)
-        for (std::uint32_t v : t.v) {
-            const ModelVertex& corner = model.vertices[v];
-            glTexCoord2d(corner.s, corner.t);
-            glVertex3d(corner.position.x, corner.position.y, corner.position.z);
-        }
-    glEnd();
-    glEndList();
-    return list;
+    std::vector<ModelVertex> corners(4);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const int i = (first + int(k)) % 4;
+        corners[k].position = q.corner[i];
+        corners[k].s = q.s[i];
+        corners[k].t = q.t[i];
+    }
+    return cornerList(GL_QUADS, corners);
 }
 
 int differingPixels(const gl::Picture& a, const gl::Picture& b)
@@ -211,7 +205,11 @@ TEST(ImportPairs, AQuadOfTwoTrianglesDrawsTheirPixelsAlongEitherDiagonal)
         const std::vector<WorldQuad> quads = makeQuads(model, report);
         ASSERT_EQ(quads.size(), 1u);
 
-        const gl::Picture alone = gl::drawUnlit(triangleList(model));
+        std::vector<ModelVertex> triangles;
+        for (const ModelTriangle& t : model.triangles)
+            for (std::uint32_t v : t.v)
+                triangles.push_back(model.vertices[v]);
+        const gl::Picture alone = gl::drawUnlit(cornerList(GL_TRIANGLES, triangles));
         EXPECT_EQ(alone.at(75, 75).r, 255);  // the red quarter of the texture where it belongs
         EXPECT_EQ(alone.at(125, 125).b, 255);
         const int fromFirst = differingPixels(alone, gl::drawUnlit(quadList(quads[0], 0)));
