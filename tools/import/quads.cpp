@@ -27,9 +27,8 @@
 
 namespace {
 
-// How far a pair's quad may stray from its two triangles, measured on the
-// pictures of imported models (the README's importer section has the
-// figures):
+// How far a pair's quad may stray from its two triangles, chosen on the
+// pictures of imported models (tools/compare_views measures them):
 //   normal     the quad's normal (corners 1 to 3) from each triangle's own
 //              normal, in degrees: what the paired faces' lighting changes by;
 //   planarity  the fourth corner's distance from the plane of the other
