@@ -1,9 +1,12 @@
 // Helpers shared by the unit and GL tests: temporary working directories,
-// small files, captured console output.
+// small files, captured console output, small models for the importer.
 #pragma once
+
+#include "import.h"
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <climits>
 #include <cstdlib>
 #include <fstream>
@@ -69,4 +72,24 @@ inline std::vector<unsigned char> readFile(const std::string& name)
 inline std::string sharedPath(const std::string& relative)
 {
     return std::string(MIRTAL_SHARED_DIR) + "/" + relative;
+}
+
+// A model for the importer's stages that no file holds: the corners given,
+// with their (s, t) and one picture for them all when `textured`, and
+// triangles of them (counter-clockwise from the front) of one material.
+inline SourceModel modelOfTriangles(const std::vector<ModelVertex>& corners,
+                                    const std::vector<std::array<std::uint32_t, 3>>& triangles,
+                                    bool textured)
+{
+    SourceModel model;
+    model.vertices = corners;
+    model.materials.resize(1);
+    if (textured) {
+        model.pictures.resize(1);
+        model.materials[0].picture = 0;
+    }
+    for (const auto& t : triangles)
+        model.triangles.push_back({{t[0], t[1], t[2]}, 0, textured, false});
+    model.facesIn = triangles.size();
+    return model;
 }

@@ -1,5 +1,6 @@
 // Reading GL state back for tests: matrices, viewport, enables, lights and
-// pixels of the back buffer of the one test window (see gl_main.cpp).
+// pixels of the back buffer of the one test window (see gl_main.cpp); a
+// small texture and an orthographic view to draw test quads with.
 #pragma once
 
 #include "app/keys.h"
@@ -85,6 +86,43 @@ inline Picture readBackBuffer()
     glPixelStorei(GL_PACK_ALIGNMENT, 1);
     glReadPixels(0, 0, vp[2], vp[3], GL_RGB, GL_UNSIGNED_BYTE, picture.bytes.data());
     return picture;
+}
+
+// A 2 x 2 texture: bottom row red, green; top row blue, white.
+inline void makeQuadrantTexture(GLuint id)
+{
+    const unsigned char texels[4 * 3] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
+    glBindTexture(GL_TEXTURE_2D, id);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
+    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
+    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
+    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
+}
+
+// Model units straight to pixels: [0, 2] x [0, 2] fills 200 x 200 pixels.
+inline void orthoView()
+{
+    glViewport(0, 0, 200, 200);
+    glMatrixMode(GL_PROJECTION);
+    glLoadIdentity();
+    glOrtho(0, 2, 0, 2, -1, 1);
+    glMatrixMode(GL_MODELVIEW);
+    glLoadIdentity();
+}
+
+// Unlit, so that a pixel is its texel (GL_MODULATE with white).
+inline Picture drawUnlit(GLuint list)
+{
+    glDisable(GL_LIGHTING);
+    glDisable(GL_DEPTH_TEST);
+    glColor3f(1, 1, 1);
+    glClearColor(0, 0, 0, 1);
+    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
+    glEnable(GL_TEXTURE_2D);
+    glCallList(list);
+    glDisable(GL_TEXTURE_2D);
+    return readBackBuffer();
 }
 
 // Lets freeglut handle what the X server has sent (map, configure, expose).

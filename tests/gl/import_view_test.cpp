@@ -3,7 +3,9 @@
 // side) imported into a folder, started there with the program's own
 // start-up, and seen through the front view (F3). Where the cube's front
 // side stands on the screen, the picture's own colours show, in the shares
-// the picture holds them.
+// the picture holds them. And two triangles that the importer pairs draw,
+// as one quad of a display list, the pixels they draw alone, along either
+// diagonal.
 #include "app/startup.h"
 #include "app/state.h"
 #include "app/views.h"
@@ -131,6 +133,96 @@ TEST(ImportView, FrontViewShowsTheCubesPictureWhereTheCubeStands)
     const gl::Rgb lawn = frame.at(320, 10);
     EXPECT_EQ(kindOf(lawn.r, lawn.g, lawn.b), Kind::Green);
     ASSERT_EQ(chdir(".."), 0);
+}
+
+// A display list of textured corners drawn as `mode`, texture 2001 bound.
+GLuint cornerList(GLenum mode, const std::vector<ModelVertex>& corners)
+{
+    const GLuint list = glGenLists(1);
+    glNewList(list, GL_COMPILE);
+    glBindTexture(GL_TEXTURE_2D, 2001);
+    glBegin(mode);
+    for (const ModelVertex& c : corners) {
+        glTexCoord2d(c.s, c.t);
+        glVertex3d(c.position.x, c.position.y, c.position.z);
+    }
+    glEnd();
+    glEndList();
+    return list;
+}
+
+// The quad's corners from corner `first` on, as the program sends a quad.
+GLuint quadList(const WorldQuad& q, int first)
+{
+    std::vector<ModelVertex> corners(4);
+    for (std::size_t k = 0; k < 4; ++k) {
+        const int i = (first + int(k)) % 4;
+        corners[k].position = q.corner[i];
+        corners[k].s = q.s[i];
+        corners[k].t = q.t[i];
+    }
+    return cornerList(GL_QUADS, corners);
+}
+
+int differingPixels(const gl::Picture& a, const gl::Picture& b)
+{
+    int count = 0;
+    for (std::size_t i = 0; i < a.bytes.size(); i += 3)
+        count += a.bytes[i] != b.bytes[i] || a.bytes[i + 1] != b.bytes[i + 1] ||
+                 a.bytes[i + 2] != b.bytes[i + 2];
+    return count;
+}
+
+// Two triangles of the unit square x, y in 0.5..1.5 (100 x 100 pixels of
+// the view of [0, 2]), (a, b, c) and (b, a, d) with a = (0.5, 0.5), b =
+// (1.5, 1.5), carry the 2 x 2 quadrant texture at (s, t) = (x, y) - 0.5, but
+// d's (s, t) may be e off in s. The importer pairs them (e = 0.065 is just
+// inside its texture tolerance); the quad, compiled into a list, is drawn
+// with its corners from the first (v1 v2 v3 v4) and from the second (v2 v3
+// v4 v1), so that the GL splits it once along each diagonal:
+// - e = 0: both draw exactly the triangles' pixels;
+// - e = 0.065: split along the shared edge a-b, it draws the triangles'
+//   own pixels; along the other diagonal its picture slides by at most
+//   e / 2 (where the diagonals cross), 3.25 pixels, so only pixels within
+//   4.25 pixels of the texture's two inner edges (lines of 100 pixels) may
+//   differ: 850 at most, and some do.
+TEST(ImportPairs, AQuadOfTwoTrianglesDrawsTheirPixelsAlongEitherDiagonal)
+{
+    gl::makeQuadrantTexture(2001);
+    gl::orthoView();
+    for (double e : {0.0, 0.065}) {
+        SCOPED_TRACE("d's s off by " + std::to_string(e));
+        const double corners[4][2] = {{0.5, 0.5}, {1.5, 1.5}, {0.5, 1.5}, {1.5, 0.5}};
+        std::vector<ModelVertex> vertices(4);
+        for (std::size_t i = 0; i < 4; ++i) {
+            vertices[i].position = {corners[i][0], corners[i][1], 0};
+            vertices[i].s = corners[i][0] - 0.5;
+            vertices[i].t = corners[i][1] - 0.5;
+        }
+        vertices[3].s += e;
+        SourceModel model = modelOfTriangles(vertices, {{0, 1, 2}, {1, 0, 3}}, true);
+        QuadReport report;
+        const std::vector<WorldQuad> quads = makeQuads(model, report);
+        ASSERT_EQ(quads.size(), 1u);
+
+        std::vector<ModelVertex> triangles;
+        for (const ModelTriangle& t : model.triangles)
+            for (std::uint32_t v : t.v)
+                triangles.push_back(model.vertices[v]);
+        const gl::Picture alone = gl::drawUnlit(cornerList(GL_TRIANGLES, triangles));
+        EXPECT_EQ(alone.at(75, 75).r, 255);  // the red quarter of the texture where it belongs
+        EXPECT_EQ(alone.at(125, 125).b, 255);
+        const int fromFirst = differingPixels(alone, gl::drawUnlit(quadList(quads[0], 0)));
+        const int fromSecond = differingPixels(alone, gl::drawUnlit(quadList(quads[0], 1)));
+        if (e == 0) {
+            EXPECT_EQ(fromFirst, 0);
+            EXPECT_EQ(fromSecond, 0);
+        } else {
+            EXPECT_EQ(std::min(fromFirst, fromSecond), 0);
+            EXPECT_GT(std::max(fromFirst, fromSecond), 0);
+            EXPECT_LE(std::max(fromFirst, fromSecond), 850);
+        }
+    }
 }
 
 } // namespace

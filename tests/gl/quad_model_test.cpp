@@ -13,43 +13,6 @@
 
 namespace {
 
-// A 2 x 2 texture: bottom row red, green; top row blue, white.
-void makeQuadrantTexture(GLuint id)
-{
-    const unsigned char texels[4 * 3] = {255, 0, 0, 0, 255, 0, 0, 0, 255, 255, 255, 255};
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 1);
-    glBindTexture(GL_TEXTURE_2D, id);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MIN_FILTER, GL_NEAREST);
-    glTexParameteri(GL_TEXTURE_2D, GL_TEXTURE_MAG_FILTER, GL_NEAREST);
-    glTexImage2D(GL_TEXTURE_2D, 0, GL_RGB, 2, 2, 0, GL_RGB, GL_UNSIGNED_BYTE, texels);
-    glPixelStorei(GL_UNPACK_ALIGNMENT, 4);
-}
-
-// Model units straight to pixels: [0, 2] x [0, 2] fills 200 x 200 pixels.
-void orthoView()
-{
-    glViewport(0, 0, 200, 200);
-    glMatrixMode(GL_PROJECTION);
-    glLoadIdentity();
-    glOrtho(0, 2, 0, 2, -1, 1);
-    glMatrixMode(GL_MODELVIEW);
-    glLoadIdentity();
-}
-
-// Unlit, so that a pixel is its texel (GL_MODULATE with white).
-gl::Picture drawUnlit(GLuint list)
-{
-    glDisable(GL_LIGHTING);
-    glDisable(GL_DEPTH_TEST);
-    glColor3f(1, 1, 1);
-    glClearColor(0, 0, 0, 1);
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glEnable(GL_TEXTURE_2D);
-    glCallList(list);
-    glDisable(GL_TEXTURE_2D);
-    return gl::readBackBuffer();
-}
-
 std::array<float, 4> current(GLenum name)
 {
     std::array<float, 4> value{};
@@ -72,7 +35,7 @@ protected:
 
 TEST_F(QuadModelTest, QuadCoversItsPixelsWithItsTexture)
 {
-    makeQuadrantTexture(2001);
+    gl::makeQuadrantTexture(2001);
     // Listed from the top right corner, counter-clockwise seen from +z, each
     // vertex with its own pair: the picture comes out upright.
     writeFile("data_textura.geo",
@@ -81,9 +44,9 @@ TEST_F(QuadModelTest, QuadCoversItsPixelsWithItsTexture)
               "1.5 1.5 0   0.5 1.5 0   0.5 0.5 0   1.5 0.5 0\n"
               "1 1   0 1   0 0   1 0\n");
     loadQuadModel("data_textura.geo");
-    orthoView();
+    gl::orthoView();
     glBindTexture(GL_TEXTURE_2D, 0);
-    const gl::Picture picture = drawUnlit(quadListBase);
+    const gl::Picture picture = gl::drawUnlit(quadListBase);
 
     // The quad spans pixels 50..150 in x and y; its texels are 50 pixels wide.
     expectColour(picture, 75, 75, 255, 0, 0);
@@ -104,8 +67,8 @@ TEST_F(QuadModelTest, QuadCoversItsPixelsWithItsTexture)
 
 TEST_F(QuadModelTest, EachQuadBindsItsTextureAndCarriesTheNormalOfVertices1To3)
 {
-    makeQuadrantTexture(2003);
-    makeQuadrantTexture(2005);
+    gl::makeQuadrantTexture(2003);
+    gl::makeQuadrantTexture(2005);
     // The first quad, texture 2003, fills the left half; the second, 2005, is
     // in the plane x = 10 (off screen) but for vertex 4, which is not.
     writeFile("data_textura.geo",
@@ -113,8 +76,8 @@ TEST_F(QuadModelTest, EachQuadBindsItsTextureAndCarriesTheNormalOfVertices1To3)
               "left 2003 0 0 0  1 0 0  1 2 0  0 2 0   0 0 1 0 1 1 0 1\n"
               "bent 2005 10 0 0  10 1 0  10 1 1  11 0 1   0 0 1 0 1 1 0 1\n");
     loadQuadModel("data_textura.geo");
-    orthoView();
-    const gl::Picture picture = drawUnlit(quadListBase);
+    gl::orthoView();
+    const gl::Picture picture = gl::drawUnlit(quadListBase);
     expectColour(picture, 25, 25, 255, 0, 0);
     expectColour(picture, 75, 175, 255, 255, 255);
     EXPECT_EQ(gl::integer(GL_TEXTURE_BINDING_2D), 2005);
@@ -124,16 +87,16 @@ TEST_F(QuadModelTest, EachQuadBindsItsTextureAndCarriesTheNormalOfVertices1To3)
 
 TEST_F(QuadModelTest, DegenerateQuadIsDrawnWithAZeroNormal)
 {
-    makeQuadrantTexture(2002);
+    gl::makeQuadrantTexture(2002);
     // Vertices 1 and 2 coincide: a triangle over the lower right.
     writeFile("data_textura.geo",
               "1 tri 2002  2 0 0  2 0 0  2 2 0  0 0 0   1 0 1 0 1 1 0 0\n");
     testing::internal::CaptureStderr();
     loadQuadModel("data_textura.geo");
     EXPECT_EQ(testing::internal::GetCapturedStderr(), "");
-    orthoView();
+    gl::orthoView();
     glNormal3f(0, 1, 0);
-    const gl::Picture picture = drawUnlit(quadListBase);
+    const gl::Picture picture = gl::drawUnlit(quadListBase);
     expectColour(picture, 180, 20, 0, 255, 0);
     expectColour(picture, 20, 180, 0, 0, 0);
     EXPECT_EQ(current(GL_CURRENT_NORMAL), (std::array<float, 4>{0, 0, 0, 0}));
@@ -152,16 +115,16 @@ TEST_F(QuadModelTest, ReservesFourNamesAndKeepsMissingFileSilent)
     const GLuint next = glGenLists(1);
     EXPECT_TRUE(next < quadListBase || next >= quadListBase + 4) << next;
 
-    orthoView();
+    gl::orthoView();
     glBindTexture(GL_TEXTURE_2D, 2017);
-    const gl::Picture picture = drawUnlit(quadListBase);
+    const gl::Picture picture = gl::drawUnlit(quadListBase);
     expectColour(picture, 100, 100, 0, 0, 0);
     EXPECT_EQ(gl::integer(GL_TEXTURE_BINDING_2D), 2017);  // an empty list binds nothing
 }
 
 TEST_F(QuadModelTest, TruncatedFileDrawsTheQuadsReadInFull)
 {
-    makeQuadrantTexture(2004);
+    gl::makeQuadrantTexture(2004);
     writeFile("data_textura.geo",
               "3\n"
               "whole 2004 0 0 0  2 0 0  2 2 0  0 2 0   0 0 1 0 1 1 0 1\n"
@@ -170,8 +133,8 @@ TEST_F(QuadModelTest, TruncatedFileDrawsTheQuadsReadInFull)
     loadQuadModel("data_textura.geo");
     const std::string errors = testing::internal::GetCapturedStderr();
     EXPECT_NE(errors.find("data_textura.geo: quad record 2 of 3"), std::string::npos) << errors;
-    orthoView();
-    const gl::Picture picture = drawUnlit(quadListBase);
+    gl::orthoView();
+    const gl::Picture picture = gl::drawUnlit(quadListBase);
     expectColour(picture, 50, 50, 255, 0, 0);
     expectColour(picture, 150, 150, 255, 255, 255);
     // Nothing of the broken record went into the list.

@@ -88,10 +88,14 @@ Point3d programNormal(const WorldQuad& q)
     return cross(sub(q.corner[0], q.corner[1]), sub(q.corner[1], q.corner[2]));
 }
 
+// The area of a quad split along its diagonal from corner 2 to corner 4, as
+// a display list on Mesa's llvmpipe splits it, where a pair's quad puts the
+// edge its two triangles share (a quad that is not quite planar has another
+// area along the other diagonal).
 double quadArea(const WorldQuad& q)
 {
-    return norm(cross(sub(q.corner[1], q.corner[0]), sub(q.corner[2], q.corner[0]))) / 2 +
-           norm(cross(sub(q.corner[2], q.corner[0]), sub(q.corner[3], q.corner[0]))) / 2;
+    return norm(cross(sub(q.corner[2], q.corner[1]), sub(q.corner[3], q.corner[1]))) / 2 +
+           norm(cross(sub(q.corner[3], q.corner[1]), sub(q.corner[0], q.corner[1]))) / 2;
 }
 
 bool powerOfTwo(int n) { return n > 0 && (n & (n - 1)) == 0; }
@@ -426,6 +430,125 @@ TEST(ImportQuads, TrianglesThatAreNotOneQuadStayApart)
             EXPECT_LT(programNormal(q).x, 0);
         }
     }
+}
+
+// Two triangles (a, b, c) and (b, a, d) that share the edge a-b, facing +z.
+SourceModel pairOf(const Point3d& a, const Point3d& b, const Point3d& c, const Point3d& d,
+                   bool textured = false, const double (*st)[2] = nullptr)
+{
+    std::vector<ModelVertex> corners(4);
+    const Point3d p[4] = {a, b, c, d};
+    for (int i = 0; i < 4; ++i) {
+        corners[std::size_t(i)].position = p[i];
+        if (st) {
+            corners[std::size_t(i)].s = st[i][0];
+            corners[std::size_t(i)].t = st[i][1];
+        }
+    }
+    return modelOfTriangles(corners, {{0, 1, 2}, {1, 0, 3}}, textured);
+}
+
+double degreesBetween(const Point3d& u, const Point3d& v)
+{
+    return std::acos(std::clamp(dot(u, v) / (norm(u) * norm(v)), -1.0, 1.0)) * 180 / M_PI;
+}
+
+// The tolerances of a pair, one at a time, each just inside (one quad) and
+// just outside (two); figures by hand from the corners:
+// - the quad's normal within 8 degrees of each triangle's: a thin rhombus,
+//   a = (0, 0, 0), b = (10, 0, 0), folded along a-b with c = (5, 1, h) and
+//   d = (5, -1, h). The triangles' normals are (0, -h, 1) and (0, h, 1), the
+//   normal of the triangle d b c across the other diagonal (2h, 0, 10): the
+//   angle between them is acos(10 / (sqrt(100 + 4h^2) sqrt(1 + h^2))),
+//   7.27 degrees at h = 0.125 and 8.70 at h = 0.15 (the fold between the
+//   triangles is 14.3 and 17.1). Their planarity is 0.2 h / sqrt(1 + h^2),
+//   3% at most.
+// - the fourth corner within 5% of the longer diagonal from the other
+//   three's plane: the unit square a = (0, 0), b = (1, 1), c = (0, 1, h),
+//   d = (1, 0, h). Normals (h, -h, 1) and (-h, h, 1); the volume 2h over
+//   sqrt(1 + 2h^2) and the diagonal sqrt 2 give 4.52% at h = 0.032 and
+//   5.65% at h = 0.04 (normal 3.7 and 4.6 degrees).
+// - (s, t) within 5% of the longer diagonal in (s, t) of where the other
+//   triangle's map puts it: the flat unit square, (s, t) = (x, y) but for
+//   d's, (1 + e, 0). Each fourth corner is e off, the longer diagonal in (s,
+//   t) is sqrt(1 + (1 + e)^2): 4.45% at e = 0.065, 5.44% at e = 0.08.
+TEST(ImportQuads, PairsWithinEachToleranceAndNoFurther)
+{
+    auto rhombus = [](double h) {
+        return pairOf({0, 0, 0}, {10, 0, 0}, {5, 1, h}, {5, -1, h});
+    };
+    auto foldedSquare = [](double h) { return pairOf({0, 0, 0}, {1, 1, 0}, {0, 1, h}, {1, 0, h}); };
+    auto slidTexture = [](double e) {
+        const double st[4][2] = {{0, 0}, {1, 1}, {0, 1}, {1 + e, 0}};
+        return pairOf({0, 0, 0}, {1, 1, 0}, {0, 1, 0}, {1, 0, 0}, true, st);
+    };
+    const struct {
+        const char* what;
+        SourceModel model;
+        bool paired;
+    } cases[] = {
+        {"normal 7.27 degrees", rhombus(0.125), true},
+        {"normal 8.70 degrees", rhombus(0.15), false},
+        {"planarity 4.52%", foldedSquare(0.032), true},
+        {"planarity 5.65%", foldedSquare(0.04), false},
+        {"texture 4.45%", slidTexture(0.065), true},
+        {"texture 5.44%", slidTexture(0.08), false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        SourceModel model = c.model;
+        QuadReport report;
+        const std::vector<WorldQuad> quads = makeQuads(model, report);
+        EXPECT_EQ(quads.size(), c.paired ? 1u : 2u);
+        EXPECT_EQ(report.pairs, c.paired ? 1u : 0u);
+        if (!c.paired || quads.size() != 1)
+            continue;
+        const WorldQuad& q = quads[0];
+        const Point3d &a = model.vertices[0].position, &b = model.vertices[1].position;
+        // Corners 2 and 4 are the shared edge, where a display list on
+        // llvmpipe splits the quad.
+        const bool ab = q.corner[1].x == a.x && q.corner[1].y == a.y && q.corner[3].x == b.x &&
+                        q.corner[3].y == b.y;
+        const bool ba = q.corner[1].x == b.x && q.corner[1].y == b.y && q.corner[3].x == a.x &&
+                        q.corner[3].y == a.y;
+        EXPECT_TRUE(ab || ba);
+        // One normal, from corners 1 to 3, for both triangles and within
+        // 8 degrees of each one's own.
+        const Point3d n = programNormal(q);
+        for (std::uint32_t t = 0; t < 2; ++t) {
+            const ModelTriangle& tri = model.triangles[t];
+            const Point3d& p0 = model.vertices[tri.v[0]].position;
+            const Point3d own = cross(sub(model.vertices[tri.v[1]].position, p0),
+                                      sub(model.vertices[tri.v[2]].position, p0));
+            EXPECT_LE(degreesBetween(n, own), 8) << "triangle " << t;
+        }
+    }
+    // The rhombus's quad normal: 7.27 degrees from each triangle's.
+    SourceModel model = rhombus(0.125);
+    QuadReport report;
+    const Point3d n = programNormal(makeQuads(model, report).at(0));
+    EXPECT_NEAR(degreesBetween(n, {0, -0.125, 1}), 7.267, 0.001);
+    EXPECT_NEAR(degreesBetween(n, {0, 0.125, 1}), 7.267, 0.001);
+}
+
+// As many pairs as there can be: a strip of four triangles over two unit
+// squares, t0 t1 | t2 t3, with the squares' outer corners raised a little
+// (0.02, within every tolerance) and the middle pair t1 t2 flat, the best
+// fit of the three. Taking the best fit first would leave t0 and t3 alone;
+// the two squares are two pairs.
+TEST(ImportQuads, PairsAsManyAsThereCanBe)
+{
+    std::vector<ModelVertex> corners(6);
+    const Point3d p[6] = {{0, 0, 0.02}, {1, 0, 0}, {2, 0, 0}, {0, 1, 0}, {1, 1, 0}, {2, 1, 0.02}};
+    for (int i = 0; i < 6; ++i)
+        corners[std::size_t(i)].position = p[i];
+    SourceModel model = modelOfTriangles(corners, {{0, 1, 3}, {1, 4, 3}, {1, 2, 4}, {2, 5, 4}}, false);
+    QuadReport report;
+    const std::vector<WorldQuad> quads = makeQuads(model, report);
+    EXPECT_EQ(report.pairs, 2u);
+    EXPECT_EQ(quads.size(), 2u);
+    EXPECT_DOUBLE_EQ(report.quadsPerTriangle(), 0.5);
+    EXPECT_DOUBLE_EQ(report.sharePaired(), 1.0);
 }
 
 // More pictures than bitmaps: 20 materials, each its own one-colour picture,

@@ -105,8 +105,11 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
                 p.unitSource.c_str());
     std::printf("  scale: %s world units to the model's unit (%s)\n", fixed(p.scale, 4).c_str(),
                 settings.realSize ? "real size, 10 to the metre" : "fills the house's footprint");
-    std::printf("  quads: %zu (%zu pairs of triangles, %zu single triangles",
-                r.modelQuads, r.quadReport.pairs, r.quadReport.singles);
+    std::printf("  quads: %zu (%zu pairs of triangles, %zu single triangles: %s quads a triangle, "
+                "%s%% of the triangles paired",
+                r.modelQuads, r.quadReport.pairs, r.quadReport.singles,
+                fixed(r.quadReport.quadsPerTriangle(), 3).c_str(),
+                fixed(100 * r.quadReport.sharePaired(), 1).c_str());
     if (r.bitmapReport.facesCut > 0)
         std::printf("; %zu cut at the atlas's repeats", r.bitmapReport.facesCut);
     std::printf(")\n");

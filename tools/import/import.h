@@ -173,10 +173,19 @@ struct WorldQuad {
 struct QuadReport {
     std::size_t pairs = 0;    // quads made of two triangles
     std::size_t singles = 0;  // triangles left alone
+
+    std::size_t triangles() const { return 2 * pairs + singles; }
+    // Quads for each triangle drawn (1 with none paired, 0.5 with all), and
+    // the share of the triangles that are half of a pair.
+    double quadsPerTriangle() const { return triangles() ? double(pairs + singles) / double(triangles()) : 0; }
+    double sharePaired() const { return triangles() ? double(2 * pairs) / double(triangles()) : 0; }
 };
 
-// Joins two triangles that share an edge, lie in one plane, make a convex
-// quad and whose texture coordinates follow one affine map; every other
+// Joins two triangles that share an edge wherever their quad draws nearly
+// their picture along either diagonal: convex, nearly planar, with texture
+// coordinates that nearly follow one affine map, and lit by one normal near
+// both triangles' own (the tolerances are in quads.cpp). Of the pairs that
+// qualify it takes as many as it can, the better fits first. Every other
 // triangle becomes a quad with a repeated corner. Triangles of no area are
 // dropped and counted in model.dropped.
 std::vector<WorldQuad> makeQuads(SourceModel& model, QuadReport& report);
