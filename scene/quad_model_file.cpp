@@ -1,37 +1,36 @@
-// Reader of the quad model file: tokens in, QuadRecords out, no GL.
+// Reader of the quad model file: tokens in (scene/token_reader.h, the C
+// locale's extraction), QuadRecords out, no GL.
 #include "scene/quad_model_file.h"
 
 #include "scene/narrow_float.h"
 #include "scene/reader_messages.h"
+#include "scene/token_reader.h"
 
 #include <fstream>
 #include <iostream>
-#include <locale>
-#include <sstream>
 
 namespace {
 
-bool readFloat(std::istream& in, float& target)
+bool readFloat(TokenReader& in, float& target)
 {
     double value = 0;
-    if (!(in >> value))
+    if (!in.readDouble(value))
         return false;
     target = narrowToFloat(value);
     return true;
 }
 
 // Reads one record into quad; on failure returns false and names the field.
-bool readRecord(std::istream& in, QuadRecord& quad, std::string& failedField)
+bool readRecord(TokenReader& in, QuadRecord& quad, std::string& failedField)
 {
     static const char* const Axis[3] = {"x", "y", "z"};
     static const char* const Pair[2] = {"s", "t"};
 
-    std::string label;
-    if (!(in >> label)) {
+    if (!in.skipWord()) {
         failedField = "its label";
         return false;
     }
-    if (!(in >> quad.texture)) {
+    if (!in.readInt(quad.texture)) {
         failedField = "its texture id (an integer)";
         return false;
     }
@@ -51,17 +50,14 @@ bool readRecord(std::istream& in, QuadRecord& quad, std::string& failedField)
     return true;
 }
 
-} // namespace
-
-std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName)
+std::vector<QuadRecord> parseQuads(TokenReader& in, const char* fileName)
 {
-    in.imbue(std::locale::classic());
     std::vector<QuadRecord> quads;
 
     double count = 0;
-    if (!(in >> count)) {
+    if (!in.readDouble(count)) {
         std::cerr << fileName << ": "
-                  << describeFailure(in, "the record count at the start of the file")
+                  << describeFailure(in.ended(), "the record count at the start of the file")
                   << "; no quads are read\n";
         return quads;
     }
@@ -73,8 +69,8 @@ std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName)
         std::string failedField;
         if (!readRecord(in, quad, failedField)) {
             std::cerr << fileName << ": quad record " << (i + 1) << " of " << count << ": "
-                      << describeFailure(in, failedField) << "; " << keptPhrase(i, "record", "records")
-                      << "\n";
+                      << describeFailure(in.ended(), failedField) << "; "
+                      << keptPhrase(i, "record", "records") << "\n";
             break;
         }
         quads.push_back(quad);
@@ -82,10 +78,19 @@ std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName)
     return quads;
 }
 
+} // namespace
+
+std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName,
+                                       std::size_t chunkBytes)
+{
+    TokenReader tokens(in, chunkBytes);
+    return parseQuads(tokens, fileName);
+}
+
 std::vector<QuadRecord> parseQuadModel(const std::string& text, const char* fileName)
 {
-    std::istringstream in(text);
-    return parseQuadModel(in, fileName);
+    TokenReader tokens(text.data(), text.data() + text.size());
+    return parseQuads(tokens, fileName);
 }
 
 bool readQuadModelFile(const char* fileName, std::vector<QuadRecord>& quads)

@@ -4,6 +4,7 @@
 // Entry points: parseQuadModel(), readQuadModelFile().
 #pragma once
 
+#include <cstddef>
 #include <iosfwd>
 #include <string>
 #include <vector>
@@ -16,12 +17,18 @@ struct QuadRecord {
     float texCoords[4][2] = {};   // s, t of vertices 1..4
 };
 
+// Bytes of a quad file read at a time.
+constexpr std::size_t QuadFileChunkBytes = 1 << 16;
+
 // Reads the whole model from in, tokens separated by any white space, numbers
-// in the C locale. Records are read while their index is below N (so N = 2.5
-// reads three). Reading stops at the first token that is missing or does not
-// parse: the records read in full are kept, and one message naming fileName
-// and the record goes to standard error. Labels of any length are skipped.
-std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName);
+// as the C locale's formatted extraction reads them (scene/token_reader.h).
+// Records are read while their index is below N (so N = 2.5 reads three).
+// Reading stops at the first token that is missing or does not parse: the
+// records read in full are kept, and one message naming fileName and the
+// record goes to standard error. Labels of any length are skipped. The bytes
+// are read chunkBytes at a time; the text is never held whole.
+std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName,
+                                       std::size_t chunkBytes = QuadFileChunkBytes);
 
 // The same on the bytes of a whole file held in memory.
 std::vector<QuadRecord> parseQuadModel(const std::string& text, const char* fileName);
