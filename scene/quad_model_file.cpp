@@ -4,7 +4,6 @@
 
 #include "scene/narrow_float.h"
 #include "scene/reader_messages.h"
-#include "scene/token_reader.h"
 
 #include <fstream>
 #include <iostream>
@@ -50,47 +49,70 @@ bool readRecord(TokenReader& in, QuadRecord& quad, std::string& failedField)
     return true;
 }
 
-std::vector<QuadRecord> parseQuads(TokenReader& in, const char* fileName)
+std::vector<QuadRecord> readAll(QuadFileReader& reader)
 {
     std::vector<QuadRecord> quads;
-
-    double count = 0;
-    if (!in.readDouble(count)) {
-        std::cerr << fileName << ": "
-                  << describeFailure(in.ended(), "the record count at the start of the file")
-                  << "; no quads are read\n";
-        return quads;
-    }
-
-    // The index is compared as a double, so a fractional N reads one more
-    // record and a NaN reads none. N is never trusted to size anything.
-    for (unsigned long long i = 0; double(i) < count; ++i) {
-        QuadRecord quad;
-        std::string failedField;
-        if (!readRecord(in, quad, failedField)) {
-            std::cerr << fileName << ": quad record " << (i + 1) << " of " << count << ": "
-                      << describeFailure(in.ended(), failedField) << "; "
-                      << keptPhrase(i, "record", "records") << "\n";
-            break;
-        }
+    QuadRecord quad;
+    while (reader.next(quad))
         quads.push_back(quad);
-    }
     return quads;
 }
 
 } // namespace
 
+QuadFileReader::QuadFileReader(std::istream& in, const char* fileName, std::size_t chunkBytes)
+    : tokens_(in, chunkBytes), fileName_(fileName)
+{
+}
+
+QuadFileReader::QuadFileReader(const std::string& text, const char* fileName)
+    : tokens_(text.data(), text.data() + text.size()), fileName_(fileName)
+{
+}
+
+bool QuadFileReader::next(QuadRecord& quad)
+{
+    if (finished_)
+        return false;
+    if (!counted_) {
+        counted_ = true;
+        if (!tokens_.readDouble(count_)) {
+            std::cerr << fileName_ << ": "
+                      << describeFailure(tokens_.ended(), "the record count at the start of the file")
+                      << "; no quads are read\n";
+            finished_ = true;
+            return false;
+        }
+    }
+    // The index is compared as a double, so a fractional N reads one more
+    // record and a NaN reads none. N is never trusted to size anything.
+    if (!(double(index_) < count_)) {
+        finished_ = true;
+        return false;
+    }
+    std::string failedField;
+    if (!readRecord(tokens_, quad, failedField)) {
+        std::cerr << fileName_ << ": quad record " << (index_ + 1) << " of " << count_ << ": "
+                  << describeFailure(tokens_.ended(), failedField) << "; "
+                  << keptPhrase(index_, "record", "records") << "\n";
+        finished_ = true;
+        return false;
+    }
+    ++index_;
+    return true;
+}
+
 std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName,
                                        std::size_t chunkBytes)
 {
-    TokenReader tokens(in, chunkBytes);
-    return parseQuads(tokens, fileName);
+    QuadFileReader reader(in, fileName, chunkBytes);
+    return readAll(reader);
 }
 
 std::vector<QuadRecord> parseQuadModel(const std::string& text, const char* fileName)
 {
-    TokenReader tokens(text.data(), text.data() + text.size());
-    return parseQuads(tokens, fileName);
+    QuadFileReader reader(text, fileName);
+    return readAll(reader);
 }
 
 bool readQuadModelFile(const char* fileName, std::vector<QuadRecord>& quads)
