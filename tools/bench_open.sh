@@ -18,7 +18,8 @@
 # imported models (XDG_CACHE_HOME) stay in SCRATCH between runs, so the
 # first run of the script imports, and later ones find the cache.
 # Environment: RUNS (5), SCRATCH (/tmp/mirtal-bench-open), BUILD_DIR
-# (build-bench), MODELS (/usr/share/assimp/models), KEEP=1 keeps the
+# (build-bench), MIRTAL (the program to measure, to compare another build of
+# it; default BUILD_DIR's), MODELS (/usr/share/assimp/models), KEEP=1 keeps the
 # temporary folder with every run's output, PICTURES=1 also writes each
 # program's first frame there as a PPM (which costs time: not for timing).
 # Needs the packages f3d, assimp-utils and assimp-testmodels.
@@ -74,7 +75,7 @@ fi
 cmake -S . -B "$build" -DMIRTAL_WERROR=ON > /dev/null
 cmake --build "$build" -j"$(nproc)" --target mirtal mirtal-import first_swap > /dev/null
 shim=$(pwd)/$build/tools/libfirst_swap.so
-mirtal=$(pwd)/$build/mirtal
+mirtal=${MIRTAL:-$(pwd)/$build/mirtal}
 importer=$(pwd)/$build/tools/import/mirtal-import
 
 work=$(mktemp -d /tmp/mirtal-bench-open-XXXXXX)
@@ -150,7 +151,11 @@ cpu=$(grep -m1 '^model name' /proc/cpuinfo | cut -d: -f2- | sed 's/^ *//')
 echo "machine: $(nproc) processors, $cpu, Mesa $(dpkg-query -W -f='${Version}' libgl1-mesa-dri \
     2>/dev/null || echo '(version unknown)'), $(f3d --version 2>&1 | head -1)"
 echo "load average (1, 5, 15 min): $load_before before, $load_after after"
-echo "Mirtal: $(git log -1 --format='%h %cs'), $build; $runs runs each, taking turns"
+if [ -n "${MIRTAL:-}" ]; then
+    echo "Mirtal: $mirtal; $runs runs each, taking turns"
+else
+    echo "Mirtal: $(git log -1 --format='%h %cs'), $build; $runs runs each, taking turns"
+fi
 echo
 python3 - "$work" "$runs" <<'EOF'
 import statistics
