@@ -20,6 +20,8 @@
 // The process then ends with status 0 at once, with no clean-up of its own.
 // Every GL and X function is looked up at run time, so the library links
 // only with the dynamic loader and works in any program that has them.
+#include "proc_status.h"
+
 #include <GL/glx.h>
 
 #include <dlfcn.h>
@@ -37,24 +39,6 @@ template <typename Function>
 Function lookUp(void* where, const char* name)
 {
     return reinterpret_cast<Function>(dlsym(where, name));
-}
-
-// A "VmHWM:" style line of /proc/self/status, in KiB; -1 if not there.
-long statusKiB(const char* field)
-{
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return -1;
-    char line[256];
-    long value = -1;
-    const std::size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, field, length) == 0) {
-            value = std::atol(line + length);
-            break;
-        }
-    std::fclose(status);
-    return value;
 }
 
 // The back buffer of the window's framebuffer (a viewer may draw into a
@@ -145,7 +129,7 @@ extern "C" void glXSwapBuffers(Display* display, GLXDrawable drawable)
     const char* report = std::getenv("FIRST_SWAP_REPORT");
     std::FILE* out = report ? std::fopen(report, "a") : nullptr;
     std::fprintf(out ? out : stderr, "first_swap_ms=%.1f peak_rss_kib=%ld rss_kib=%ld\n", ms,
-                 statusKiB("VmHWM:"), statusKiB("VmRSS:"));
+                 statusKiB("VmHWM"), statusKiB("VmRSS"));
     if (out)
         std::fclose(out);
     _exit(0);
