@@ -1,16 +1,15 @@
 // Tokens read as the C locale's formatted extraction reads them (see
 // token_reader.h for the syntax). Each read skips white space, finds where
 // the extraction would stop, and converts what lies before: ints and the
-// common doubles by hand, the other doubles with std::from_chars. A token that reaches the end of the buffer
-// is scanned again once more bytes are in, so chunk boundaries never split
-// one.
+// common doubles by hand, the other doubles with std::from_chars. A token
+// that reaches the end of the buffer is scanned again once more bytes are
+// in, so chunk boundaries never split one.
 #include "scene/token_reader.h"
 
 #include <charconv>
 #include <climits>
 #include <cstring>
 #include <istream>
-#include <limits>
 #include <system_error>
 
 namespace {

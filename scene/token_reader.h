@@ -17,8 +17,9 @@
 //   reads 1.2 and leaves ".3"). What was taken must then be a whole decimal
 //   number: no digit ("+", ".", "-.") or an exponent with no digit ("1e",
 //   "1e+") fails. The value is the decimal rounded to the nearest double; one
-//   beyond the largest double fails, one below the smallest subnormal is a
-//   zero of its sign. No "inf", "nan" or hexadecimal forms.
+//   that rounds beyond the largest double fails, one that rounds below the
+//   smallest subnormal is a zero of its sign. No "inf", "nan" or hexadecimal
+//   forms.
 // - A failed read leaves where it stopped undefined: the scene readers stop
 //   at the first failure, and say whether the file had ended (ended()).
 #pragma once
