@@ -1,4 +1,4 @@
-// Quad model list: the GL step after the quad file has been read
+// Quad model list: the GL step over the quad file's records as they are read
 // (scene/quad_model_file.cpp). Entry point: loadQuadModel().
 #include "scene/quad_model.h"
 
@@ -7,7 +7,7 @@
 
 #include <GL/gl.h>
 
-#include <vector>
+#include <fstream>
 
 namespace {
 
@@ -40,12 +40,16 @@ void loadQuadModel(const char* fileName)
     // a fourth that stays unused.
     quadListBase = glGenLists(4);
 
-    std::vector<QuadRecord> quads;
-    readQuadModelFile(fileName, quads);
-
     // The list only binds and draws; texturing is switched on around its call.
+    // Each quad goes into it as soon as it is read, so that the records are
+    // never all held at once.
     glNewList(quadListBase, GL_COMPILE);
-    for (const QuadRecord& quad : quads)
-        emitQuad(quad);
+    std::ifstream in(fileName);
+    if (in.is_open()) {
+        QuadFileReader reader(in, fileName);
+        QuadRecord quad;
+        while (reader.next(quad))
+            emitQuad(quad);
+    }
     glEndList();
 }

@@ -1,4 +1,5 @@
-// Reader of the quad model file: tokens in, QuadRecords out, no GL.
+// Reader of the quad model file: tokens in (scene/token_reader.h, the C
+// locale's extraction), QuadRecords out, no GL.
 #include "scene/quad_model_file.h"
 
 #include "scene/narrow_float.h"
@@ -6,32 +7,29 @@
 
 #include <fstream>
 #include <iostream>
-#include <locale>
-#include <sstream>
 
 namespace {
 
-bool readFloat(std::istream& in, float& target)
+bool readFloat(TokenReader& in, float& target)
 {
     double value = 0;
-    if (!(in >> value))
+    if (!in.readDouble(value))
         return false;
     target = narrowToFloat(value);
     return true;
 }
 
 // Reads one record into quad; on failure returns false and names the field.
-bool readRecord(std::istream& in, QuadRecord& quad, std::string& failedField)
+bool readRecord(TokenReader& in, QuadRecord& quad, std::string& failedField)
 {
     static const char* const Axis[3] = {"x", "y", "z"};
     static const char* const Pair[2] = {"s", "t"};
 
-    std::string label;
-    if (!(in >> label)) {
+    if (!in.skipWord()) {
         failedField = "its label";
         return false;
     }
-    if (!(in >> quad.texture)) {
+    if (!in.readInt(quad.texture)) {
         failedField = "its texture id (an integer)";
         return false;
     }
@@ -51,41 +49,70 @@ bool readRecord(std::istream& in, QuadRecord& quad, std::string& failedField)
     return true;
 }
 
+std::vector<QuadRecord> readAll(QuadFileReader& reader)
+{
+    std::vector<QuadRecord> quads;
+    QuadRecord quad;
+    while (reader.next(quad))
+        quads.push_back(quad);
+    return quads;
+}
+
 } // namespace
 
-std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName)
+QuadFileReader::QuadFileReader(std::istream& in, const char* fileName, std::size_t chunkBytes)
+    : tokens_(in, chunkBytes), fileName_(fileName)
 {
-    in.imbue(std::locale::classic());
-    std::vector<QuadRecord> quads;
+}
 
-    double count = 0;
-    if (!(in >> count)) {
-        std::cerr << fileName << ": "
-                  << describeFailure(in, "the record count at the start of the file")
-                  << "; no quads are read\n";
-        return quads;
+QuadFileReader::QuadFileReader(const std::string& text, const char* fileName)
+    : tokens_(text.data(), text.data() + text.size()), fileName_(fileName)
+{
+}
+
+bool QuadFileReader::next(QuadRecord& quad)
+{
+    if (finished_)
+        return false;
+    if (!counted_) {
+        counted_ = true;
+        if (!tokens_.readDouble(count_)) {
+            std::cerr << fileName_ << ": "
+                      << describeFailure(tokens_.ended(), "the record count at the start of the file")
+                      << "; no quads are read\n";
+            finished_ = true;
+            return false;
+        }
     }
-
     // The index is compared as a double, so a fractional N reads one more
     // record and a NaN reads none. N is never trusted to size anything.
-    for (unsigned long long i = 0; double(i) < count; ++i) {
-        QuadRecord quad;
-        std::string failedField;
-        if (!readRecord(in, quad, failedField)) {
-            std::cerr << fileName << ": quad record " << (i + 1) << " of " << count << ": "
-                      << describeFailure(in, failedField) << "; " << keptPhrase(i, "record", "records")
-                      << "\n";
-            break;
-        }
-        quads.push_back(quad);
+    if (!(double(index_) < count_)) {
+        finished_ = true;
+        return false;
     }
-    return quads;
+    std::string failedField;
+    if (!readRecord(tokens_, quad, failedField)) {
+        std::cerr << fileName_ << ": quad record " << (index_ + 1) << " of " << count_ << ": "
+                  << describeFailure(tokens_.ended(), failedField) << "; "
+                  << keptPhrase(index_, "record", "records") << "\n";
+        finished_ = true;
+        return false;
+    }
+    ++index_;
+    return true;
+}
+
+std::vector<QuadRecord> parseQuadModel(std::istream& in, const char* fileName,
+                                       std::size_t chunkBytes)
+{
+    QuadFileReader reader(in, fileName, chunkBytes);
+    return readAll(reader);
 }
 
 std::vector<QuadRecord> parseQuadModel(const std::string& text, const char* fileName)
 {
-    std::istringstream in(text);
-    return parseQuadModel(in, fileName);
+    QuadFileReader reader(text, fileName);
+    return readAll(reader);
 }
 
 bool readQuadModelFile(const char* fileName, std::vector<QuadRecord>& quads)

@@ -9,11 +9,16 @@
 // What went wrong with one field: the file ended there, or it holds something
 // that the formatted extraction does not accept (which may have consumed part
 // of it, so the token itself is not quoted).
-inline std::string describeFailure(const std::istream& in, const std::string& field)
+inline std::string describeFailure(bool fileEnded, const std::string& field)
 {
-    if (in.eof())
+    if (fileEnded)
         return "the file ends before " + field;
     return "a token does not read as " + field;
+}
+
+inline std::string describeFailure(const std::istream& in, const std::string& field)
+{
+    return describeFailure(in.eof(), field);
 }
 
 // "no complete record comes before it", "1 complete record before it is

@@ -25,6 +25,7 @@
 #include "scene/sky.h"
 #include "scene/terrain.h"
 #include "scene/terrain_file.h"
+#include "proc_status.h"
 
 #include <GL/freeglut.h>
 
@@ -112,24 +113,6 @@ void report(const char* what, const FrameTimes& times)
                 times.percentile(0.95), times.percentile(1.0), times.each.size());
     std::printf("%-34s %8.3f ms of processor time a frame, all threads\n", "",
                 times.processorMs / double(times.each.size()));
-}
-
-// A "VmRSS:" style line of /proc/self/status, in KiB; -1 if not there.
-long statusKiB(const char* field)
-{
-    std::FILE* status = std::fopen("/proc/self/status", "r");
-    if (!status)
-        return -1;
-    char line[256];
-    long value = -1;
-    const std::size_t length = std::strlen(field);
-    while (std::fgets(line, sizeof line, status))
-        if (std::strncmp(line, field, length) == 0 && line[length] == ':') {
-            value = std::atol(line + length + 1);
-            break;
-        }
-    std::fclose(status);
-    return value;
 }
 
 // Bytes that malloc has handed out and not had back, mmapped blocks included.

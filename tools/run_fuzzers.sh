@@ -1,9 +1,11 @@
 #!/bin/bash
 # Builds the libFuzzer targets of the three file readers with clang and runs
 # each for a bounded time on its seed corpus (and, for the BMP reader, the
-# public BMP suite). A crash fails the run; its input is left in
-# build-fuzz/artifacts/ to be kept as a regression case in
-# tests/fuzz/regressions/<reader>/.
+# public BMP suite); quad_model_diff, the quad model reader beside the stream
+# reader it replaced, runs on the quad model's seeds with a dictionary of
+# number forms. A crash, or a difference between the two quad readers, fails
+# the run; its input is left in build-fuzz/artifacts/ to be kept as a
+# regression case in tests/fuzz/regressions/<reader>/.
 #   tools/run_fuzzers.sh [SECONDS_PER_TARGET]   (default 20)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -17,9 +19,12 @@ cmake --build build-fuzz -j"$(nproc)"
 artifacts=build-fuzz/artifacts
 mkdir -p "$artifacts"
 status=0
-for target in bmp quad_model terrain; do
+for target in bmp quad_model quad_model_diff terrain; do
     work=$(mktemp -d)
-    seeds=(tests/fuzz/corpus/$target tests/fuzz/regressions/$target)
+    reader=${target%_diff}
+    seeds=(tests/fuzz/corpus/$reader tests/fuzz/regressions/$reader)
+    options=()
+    [ -f "tests/fuzz/$reader.dict" ] && options+=(-dict="tests/fuzz/$reader.dict")
     max_len=4096
     if [ "$target" = bmp ]; then
         max_len=65536
@@ -30,7 +35,7 @@ for target in bmp quad_model terrain; do
     echo "== fuzz_$target for ${seconds}s =="
     # The first folder receives what the fuzzer finds; the seeds are only read.
     if ! build-fuzz/fuzz_$target -max_total_time="$seconds" -max_len="$max_len" \
-            -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 \
+            -timeout=10 -rss_limit_mb=2048 -print_final_stats=1 "${options[@]}" \
             -artifact_prefix="$artifacts/${target}-" "$work" "${seeds[@]}" \
             > "$work.log" 2>&1; then
         echo "fuzz_$target found a failure:"

@@ -1,6 +1,7 @@
 // The kept bad inputs of the three readers (tests/fuzz/regressions and the
 // fuzzers' seed corpora): each is read or refused with a message, and the
 // ones that stand for a kind of bad file give the expected result.
+#include "fuzz/quad_model_reference.h"
 #include "image/bmp_reader.h"
 #include "scene/quad_model_file.h"
 #include "scene/terrain_file.h"
@@ -9,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstring>
 #include <dirent.h>
 #include <sstream>
 #include <string>
@@ -101,10 +103,17 @@ TEST(FuzzRegressions, EveryKeptInputIsReadOrRefused)
         for (const std::string& path : filesIn(fuzzPath(folder))) {
             const std::string text = textOf(path);
             testing::internal::CaptureStderr();
-            const std::size_t quads = parseQuadModel(text, path.c_str()).size();
+            const std::vector<QuadRecord> read = parseQuadModel(text, path.c_str());
             const std::string errors = testing::internal::GetCapturedStderr();
-            EXPECT_LE(22 * quads, tokenCount(text)) << path;
+            EXPECT_LE(22 * read.size(), tokenCount(text)) << path;
             EXPECT_TRUE(errors.empty() || errors.find(path) != std::string::npos) << errors;
+            // As the stream reader it replaced reads it (fuzz_quad_model_diff).
+            testing::internal::CaptureStderr();
+            const std::vector<QuadRecord> reference = referenceParseQuadModel(text, path.c_str());
+            EXPECT_EQ(testing::internal::GetCapturedStderr(), errors) << path;
+            ASSERT_EQ(read.size(), reference.size()) << path;
+            for (std::size_t i = 0; i < read.size(); ++i)
+                EXPECT_EQ(std::memcmp(&read[i], &reference[i], sizeof(QuadRecord)), 0) << path << i;
             ++count;
         }
     for (const char* folder : {"regressions/terrain", "corpus/terrain"})
