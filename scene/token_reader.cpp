@@ -6,10 +6,13 @@
 // in, so chunk boundaries never split one.
 #include "scene/token_reader.h"
 
+#include <cerrno>
 #include <charconv>
 #include <climits>
+#include <cstdlib>
 #include <cstring>
 #include <istream>
+#include <string>
 #include <system_error>
 
 namespace {
@@ -178,10 +181,24 @@ bool convertDecimal(const char* p, const char* end, const Decimal& number, doubl
     }
     if (*p == '+')
         ++p;  // from_chars takes a minus sign only
+#if defined(__cpp_lib_to_chars)
     const std::from_chars_result result = std::from_chars(p, end, value);
     if (result.ec == std::errc::invalid_argument || result.ptr != end)
         return false;
-    if (result.ec == std::errc::result_out_of_range) {
+    const bool outOfRange = result.ec == std::errc::result_out_of_range;
+#else
+    // A C++ library without from_chars for doubles (emscripten's libc++):
+    // strtod of the C locale, correctly rounded there too, on a copy of a
+    // token the scanner has already checked.
+    const std::string token(p, end);
+    char* stop = nullptr;
+    errno = 0;
+    value = std::strtod(token.c_str(), &stop);
+    if (stop != token.c_str() + token.size())
+        return false;
+    const bool outOfRange = errno == ERANGE && (atLeastOne(p, end) || value == 0);
+#endif
+    if (outOfRange) {
         // Beyond the largest double fails; below the smallest subnormal is
         // a zero of the number's sign.
         if (atLeastOne(p, end))
