@@ -392,6 +392,61 @@ TEST(ImportQuads, PointsAndLinesAreCountedAndDropped)
     EXPECT_EQ(describeDropped(r.source.dropped), "3 points, 4 lines");
 }
 
+// Faces that assimp's own check refuses a whole model over, as Sweet Home
+// 3D's furniture has them: a face of two corners or one among an OBJ's
+// triangles (which the OBJ reader does not flag), a PLY face whose index is
+// past the vertices. The model is imported; the faces kept are assimp's own
+// count of the file's faces (read with no post-processing) less the ones
+// dropped, by kind.
+TEST(ImportMending, StrayLinesPointsAndIndicesOutOfRangeAreDroppedNotRefused)
+{
+    const std::string vertices = "v 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n";
+    const std::string plyHeader =
+        "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 4\nproperty list uchar int vertex_indices\nend_header\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n";
+    const struct {
+        const char* name;
+        std::string text;
+        std::size_t triangles, lines, points, outOfRange;
+    } models[] = {
+        {"line.obj", vertices + "f 1 2 3\nf 1 3 4\nf 1 2\n", 2, 1, 0, 0},
+        {"point.obj", vertices + "f 1 2 3\nf 4\nf 1 3 4\n", 2, 0, 1, 0},
+        {"index.ply", plyHeader + "3 0 1 2\n3 0 2 7\n2 0 1\n3 0 2 3\n", 2, 1, 0, 1},
+    };
+    for (const auto& m : models) {
+        SCOPED_TRACE(m.name);
+        ScopedWorkDir dir;
+        writeFile(m.name, m.text);
+        Assimp::Importer importer;
+        const aiScene* raw = importer.ReadFile(m.name, 0);
+        ASSERT_TRUE(raw);
+        std::size_t rawFaces = 0;
+        for (unsigned i = 0; i < raw->mNumMeshes; ++i)
+            rawFaces += raw->mMeshes[i]->mNumFaces;
+
+        const SourceModel model = readModel(m.name);
+        EXPECT_EQ(model.triangles.size(), m.triangles);
+        EXPECT_EQ(model.dropped.lines, m.lines);
+        EXPECT_EQ(model.dropped.points, m.points);
+        EXPECT_EQ(model.dropped.indexOutOfRange, m.outOfRange);
+        EXPECT_EQ(model.facesIn, rawFaces);
+        EXPECT_EQ(model.triangles.size(), rawFaces - model.dropped.total());
+        for (const ModelTriangle& t : model.triangles)
+            for (std::uint32_t v : t.v)
+                ASSERT_LT(v, model.vertices.size());
+    }
+    // Nothing left once the stray faces are out: refused, saying why.
+    ScopedWorkDir dir;
+    writeFile("lines.obj", vertices + "f 1 2\nf 3 4\n");
+    try {
+        readModel("lines.obj");
+        ADD_FAILURE() << "a model of lines only was imported";
+    } catch (const ImportError& e) {
+        EXPECT_NE(std::string(e.what()).find("no face left to draw (dropped: 2 lines)"), std::string::npos)
+            << e.what();
+    }
+}
+
 // Two triangles that share an edge but cannot be one quad: texture
 // coordinates that are not one affine map (the square's picture is bent),
 // a fold out of the plane, a non-convex outline.

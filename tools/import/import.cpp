@@ -110,6 +110,9 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
     if (r.bitmapReport.facesCut > 0)
         std::printf("; %zu cut at the atlas's repeats", r.bitmapReport.facesCut);
     std::printf(")\n");
+    for (const SourcePicture& picture : model.pictures)
+        if (!picture.foundAs.empty())
+            std::printf("  picture: %s found as %s\n", picture.name.c_str(), picture.foundAs.c_str());
     for (const SceneBitmap& b : r.bitmaps)
         std::printf("  bitmap: %s %d x %d, %s\n", bitmapFileName(b.id), b.picture.width,
                     b.picture.height, b.contents.c_str());

@@ -78,10 +78,26 @@ struct ModelTriangle {
 struct SourcePicture {
     std::string name;                    // as the model names it, for messages
     std::string path;                    // the file to read; empty when embedded
+    std::string foundAs;                 // where the search found it, from the model's
+                                         // folder; empty when found as named (or not found)
     std::vector<unsigned char> encoded;  // an embedded PNG, JPEG...
     int width = 0, height = 0;           // an embedded picture given as texels
     std::vector<PixelRGB> texels;        //   (bottom row first)
 };
+
+// The file of a picture that a material names. First the name as written,
+// relative to the model's folder; then, with \ read as /, a drive letter
+// dropped, %XX escapes decoded and blanks around it trimmed, each trailing
+// part of the name (the parts after its last . or ..: a/b/c.jpg, b/c.jpg,
+// c.jpg), in the model's folder and then in its parents up to two levels
+// up. Each try takes a part that differs in letter case only where the
+// exact name is not there.
+struct PictureFile {
+    std::string path;     // the file found; else where the name as written points
+    bool found = false;
+    std::string foundAs;  // found other than as written: the file, from the model's folder
+};
+PictureFile findPictureFile(const std::string& modelFolder, std::string name);
 
 struct SourceMaterial {
     std::string name;
@@ -95,12 +111,16 @@ struct DroppedFaces {
     std::size_t points = 0;
     std::size_t lines = 0;
     std::size_t indexOutOfRange = 0;
+    std::size_t noCorners = 0;
     std::size_t nonFinite = 0;
     std::size_t zeroArea = 0;
     // assimp drops some faces itself and only says so in a warning, with no
     // count (glTF indices out of range).
     bool libraryDroppedOutOfRange = false;
-    std::size_t total() const { return points + lines + indexOutOfRange + nonFinite + zeroArea; }
+    std::size_t total() const
+    {
+        return points + lines + indexOutOfRange + noCorners + nonFinite + zeroArea;
+    }
 };
 
 struct SourceModel {
