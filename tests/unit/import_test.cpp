@@ -621,6 +621,73 @@ TEST(ImportBitmaps, VertexColoursFillAPaletteThatMustStaySmall)
     }
 }
 
+// Pictures named as exporters name them, found by the search's rules: the
+// name as written; then, with \ read as /, no drive letter, %20 decoded
+// and blanks trimmed, its trailing parts, the longest first, in the
+// model's folder and up to two parents; letter case ignored where the
+// exact name is not there. Where it was found is said from the model's
+// folder, unless it is where the name points.
+TEST(ImportPictures, FoundWhereExportersLeaveThem)
+{
+    ScopedWorkDir dir;
+    const std::string folder = dir.path() + "/m/sub/FBX";
+    for (const char* file : {"m/sub/FBX/tex.png", "m/sub/FBX/wood.jpg", "m/sub/OBJ/wood.jpg",
+                             "m/sub/Pictures/sky blue.png", "m/far.png", "farther.png", "m/sub/FBX/Up.PNG"}) {
+        if (std::filesystem::path(file).has_parent_path())
+            std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        writeFile(file, "not read by the search");
+    }
+    const struct {
+        const char* name;
+        const char* foundAs;  // "" when found where the name points; nullptr when not found
+    } cases[] = {
+        {"tex.png", ""},
+        {".\\tex.png", ""},
+        {" tex.png\t\t", ""},
+        {"TEX.PNG", "tex.png"},
+        {"up.png", "Up.PNG"},
+        {"C:\\Users\\ana\\models\\OBJ\\Wood.JPG", "../OBJ/wood.jpg"},  // OBJ/wood.jpg before wood.jpg
+        {"D:/projects/other/wood.jpg", "wood.jpg"},
+        {"\\..\\Pictures\\Sky%20Blue.png", "../Pictures/sky blue.png"},
+        {"file:///home/ana/tex/far.png", "../../far.png"},
+        {"farther.png", nullptr},  // three levels up
+        {"nowhere/none.png", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PictureFile file = findPictureFile(folder, c.name);
+        EXPECT_EQ(file.found, c.foundAs != nullptr);
+        if (c.foundAs) {
+            EXPECT_EQ(file.foundAs, c.foundAs);
+        }
+    }
+    // Not found: looked for where the name points, as before the search.
+    EXPECT_EQ(findPictureFile(folder, "nowhere\\none.png").path, folder + "/nowhere/none.png");
+    EXPECT_EQ(findPictureFile(folder, "\\..\\Pictures\\Sky%20Blue.png").path,
+              folder + "/../Pictures/sky blue.png");
+}
+
+// A picture that the search finds but that does not decode: the warning
+// names the file found, and its faces take the material's flat colour.
+TEST(ImportPictures, AnUnreadablePictureFoundElsewhereIsNamedInTheWarning)
+{
+    ScopedWorkDir dir;
+    std::filesystem::create_directories("model");
+    std::filesystem::create_directories("Tex");
+    writeFile("Tex/broken.png", "these bytes are no picture");
+    ObjModel obj(dir.path() + "/model");
+    obj.material("m", "Kd 1 0 0\nmap_Kd D:\\work\\tex\\Broken.PNG");
+    obj.text("usemtl m");
+    obj.text(squareAtFront());
+    const Imported r = runStages(metreSettings(obj.write()));
+    ASSERT_EQ(r.bitmapReport.warnings.size(), 1u);
+    const std::string& warning = r.bitmapReport.warnings[0];
+    EXPECT_NE(warning.find("found as " + dir.path() + "/model/../Tex/broken.png"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("cannot be decoded"), std::string::npos) << warning;
+    ASSERT_EQ(r.textured.size(), 1u);
+    EXPECT_EQ(r.bitmaps[0].contents, "palette of 1 colours");
+}
+
 // Simplification cuts a model to the triangles asked for, and no further
 // than it must.
 TEST(ImportSimplify, DuckToAThousandTriangles)

@@ -106,8 +106,9 @@ PictureFile findPictureFile(const std::string& modelFolder, std::string name)
         return file;
     }
 
-    // Its trailing parts, the longest first, in the model's folder and then
-    // in each parent: the parts that follow the last . or .. of the name.
+    // Its trailing parts, the longest (the most telling) first, each in the
+    // model's folder and then in its parents: the parts that follow the
+    // last . or .. of the name.
     const fs::path readable(portable(name));
     const fs::path said = readable.is_absolute() ? readable : folder / readable;
     std::vector<fs::path> parts;
@@ -117,12 +118,12 @@ PictureFile findPictureFile(const std::string& modelFolder, std::string name)
         else
             parts.push_back(part);
     }
-    fs::path base = folder;
-    for (int up = 0; up <= ParentsSearched && !parts.empty(); ++up, base /= "..") {
-        for (std::size_t first = 0; first < parts.size(); ++first) {
-            fs::path trailing;
-            for (std::size_t k = first; k < parts.size(); ++k)
-                trailing /= parts[k];
+    for (std::size_t first = 0; first < parts.size(); ++first) {
+        fs::path trailing;
+        for (std::size_t k = first; k < parts.size(); ++k)
+            trailing /= parts[k];
+        fs::path base = folder;
+        for (int up = 0; up <= ParentsSearched; ++up, base /= "..") {
             const fs::path found = resolve(base, trailing);
             if (!found.empty()) {
                 file.path = found.string();

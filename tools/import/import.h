@@ -88,10 +88,10 @@ struct SourcePicture {
 // The file of a picture that a material names. First the name as written,
 // relative to the model's folder; then, with \ read as /, a drive letter
 // dropped, %XX escapes decoded and blanks around it trimmed, each trailing
-// part of the name (the parts after its last . or ..: a/b/c.jpg, b/c.jpg,
-// c.jpg), in the model's folder and then in its parents up to two levels
-// up. Each try takes a part that differs in letter case only where the
-// exact name is not there.
+// part of the name, the longest first (of the parts after its last . or
+// ..: a/b/c.jpg, b/c.jpg, c.jpg), in the model's folder and then in its
+// parents up to two levels up. Each try takes a part that differs in
+// letter case only where the exact name is not there.
 struct PictureFile {
     std::string path;     // the file found; else where the name as written points
     bool found = false;
