@@ -688,6 +688,202 @@ TEST(ImportPictures, AnUnreadablePictureFoundElsewhereIsNamedInTheWarning)
     EXPECT_EQ(r.bitmaps[0].contents, "palette of 1 colours");
 }
 
+// Glass, by the rule: an OBJ material with d below 0.5, or Tr above 0.5,
+// lets through more light than it stops; its faces are left out and
+// counted, unless --keep-glass. d 0.5 is not below it, and stays.
+TEST(ImportGlass, FacesOfMostlyTransparentMaterialsAreLeftOut)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    const char* const materials[][2] = {
+        {"clear", "d 0.3"}, {"tinted", "Tr 0.7"}, {"half", "d 0.5"}, {"solid", "d 1"}, {"lightTr", "Tr 0.2"}};
+    for (const auto& m : materials)
+        obj.material(m[0], std::string("Kd 0.5 0.5 0.5\n") + m[1]);
+    // One square (two triangles) a material, side by side.
+    for (int i = 0; i < 5; ++i) {
+        const std::string x0 = std::to_string(2 * i), x1 = std::to_string(2 * i + 1);
+        obj.text("v " + x0 + " 0 1\nv " + x1 + " 0 1\nv " + x1 + " 1 1\nv " + x0 + " 1 1");
+        obj.text(std::string("usemtl ") + materials[i][0]);
+        const int v = 4 * i + 1;
+        obj.text("f " + std::to_string(v) + " " + std::to_string(v + 1) + " " + std::to_string(v + 2));
+        obj.text("f " + std::to_string(v) + " " + std::to_string(v + 2) + " " + std::to_string(v + 3));
+    }
+    ImportSettings settings = metreSettings(obj.write());
+    SourceModel model = readModel(settings.modelPath);
+    ASSERT_EQ(model.triangles.size(), 10u);
+    SourceModel kept = model;
+    const GlassReport glass = leaveOutGlass(model, settings);
+    EXPECT_EQ(glass.faces, 4u);
+    EXPECT_EQ(glass.materials, 2u);
+    EXPECT_EQ(glass.names, (std::vector<std::string>{"clear", "tinted"}));
+    EXPECT_TRUE(glass.leftOut);
+    EXPECT_FALSE(glass.everyFace);
+    ASSERT_EQ(model.triangles.size(), 6u);
+    for (const ModelTriangle& t : model.triangles)
+        EXPECT_GE(model.materials[std::size_t(t.material)].opacity, 0.5)
+            << model.materials[std::size_t(t.material)].name;
+
+    settings.keepGlass = true;
+    const GlassReport keep = leaveOutGlass(kept, settings);
+    EXPECT_EQ(keep.faces, 4u);
+    EXPECT_FALSE(keep.leftOut);
+    EXPECT_EQ(kept.triangles.size(), 10u);
+}
+
+// A model that is all glass is imported whole, as --keep-glass would.
+TEST(ImportGlass, AModelAllOfGlassIsKept)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("glass", "Kd 0.8 0.9 1\nd 0.2");
+    obj.text("usemtl glass");
+    obj.text(squareAtFront());
+    ImportSettings settings = metreSettings(obj.write());
+    SourceModel model = readModel(settings.modelPath);
+    const GlassReport glass = leaveOutGlass(model, settings);
+    EXPECT_TRUE(glass.everyFace);
+    EXPECT_FALSE(glass.leftOut);
+    EXPECT_EQ(glass.faces, 2u);
+    EXPECT_EQ(model.triangles.size(), 2u);
+}
+
+// The other formats' glass as assimp gives it: glTF's base-colour alpha
+// counts in BLEND mode only (MASK cuts out, OPAQUE ignores it), and its
+// transmission lets light through; COLLADA's transparency by the
+// specification's reading (A_ONE: opacity = transparency), but turned round
+// in a file where some material would be wholly transparent, as 3ds Max
+// writes them: teapots.DAE (transparency 0, 0.2 and 0; its reference
+// picture shows three opaque teapots).
+TEST(ImportGlass, GltfBlendAndTransmissionAndColladaTransparency)
+{
+    ScopedWorkDir dir;
+    // Three corners in a buffer of nine floats: 0 0 0, 1 0 0, 0 1 0.
+    const std::string triangle = "AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA";
+    std::string gltf =
+        R"({"asset":{"version":"2.0"},"extensionsUsed":["KHR_materials_transmission"],"scene":0,)"
+        R"("scenes":[{"nodes":[0,1,2,3]}],"nodes":[{"mesh":0},{"mesh":1},{"mesh":2},{"mesh":3}],"meshes":[)";
+    for (int m = 0; m < 4; ++m)
+        gltf += std::string(m ? "," : "") + R"({"primitives":[{"attributes":{"POSITION":0},"material":)" +
+                std::to_string(m) + "}]}";
+    gltf += R"(],"materials":[)"
+            R"({"name":"blend","alphaMode":"BLEND","pbrMetallicRoughness":{"baseColorFactor":[1,0,0,0.3]}},)"
+            R"({"name":"mask","alphaMode":"MASK","pbrMetallicRoughness":{"baseColorFactor":[0,1,0,0.3]}},)"
+            R"({"name":"opaque","pbrMetallicRoughness":{"baseColorFactor":[0,0,1,0.3]}},)"
+            R"({"name":"transmits","extensions":{"KHR_materials_transmission":{"transmissionFactor":0.9}}}],)"
+            R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,)" + triangle + R"("}],)"
+            R"("bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,)"
+            R"("componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}]})";
+    writeFile("model.gltf", gltf);
+    std::map<std::string, double> opacity;
+    for (const SourceMaterial& m : readModel("model.gltf").materials)
+        opacity[m.name] = m.opacity;
+    EXPECT_NEAR(opacity["blend"], 0.3, 1e-6);
+    EXPECT_EQ(opacity["mask"], 1);
+    EXPECT_EQ(opacity["opaque"], 1);
+    EXPECT_NEAR(opacity["transmits"], 0.1, 1e-6);
+
+    // A COLLADA effect per material: glass by the specification's reading,
+    // and opaque.
+    std::string effects, materials, triangles, binds;
+    for (const auto& [name, transparency] : {std::pair<std::string, std::string>{"pane", "0.3"}, {"wall", "1"}}) {
+        effects += "<effect id=\"" + name + "-fx\"><profile_COMMON><technique sid=\"c\"><phong>"
+                   "<transparent opaque=\"A_ONE\"><color>1 1 1 1</color></transparent><transparency><float>" +
+                   transparency + "</float></transparency></phong></technique></profile_COMMON></effect>";
+        materials += "<material id=\"" + name + "\"><instance_effect url=\"#" + name + "-fx\"/></material>";
+        triangles += "<triangles count=\"1\" material=\"" + name +
+                     "\"><input semantic=\"VERTEX\" source=\"#v\" offset=\"0\"/><p>0 1 2</p></triangles>";
+        binds += "<instance_material symbol=\"" + name + "\" target=\"#" + name + "\"/>";
+    }
+    writeFile("model.dae",
+              "<?xml version=\"1.0\"?><COLLADA xmlns=\"http://www.collada.org/2005/11/COLLADASchema\" "
+              "version=\"1.4.1\"><library_effects>" + effects + "</library_effects><library_materials>" +
+                  materials + "</library_materials><library_geometries><geometry id=\"g\"><mesh><source id=\"p\">"
+                  "<float_array id=\"pa\" count=\"9\">0 0 0 1 0 0 0 1 0</float_array><technique_common>"
+                  "<accessor source=\"#pa\" count=\"3\" stride=\"3\"><param name=\"X\" type=\"float\"/>"
+                  "<param name=\"Y\" type=\"float\"/><param name=\"Z\" type=\"float\"/></accessor>"
+                  "</technique_common></source><vertices id=\"v\"><input semantic=\"POSITION\" source=\"#p\"/>"
+                  "</vertices>" + triangles + "</mesh></geometry></library_geometries><library_visual_scenes>"
+                  "<visual_scene id=\"s\"><node id=\"n\"><instance_geometry url=\"#g\"><bind_material>"
+                  "<technique_common>" + binds + "</technique_common></bind_material></instance_geometry></node>"
+                  "</visual_scene></library_visual_scenes><scene><instance_visual_scene url=\"#s\"/></scene>"
+                  "</COLLADA>");
+    opacity.clear();
+    for (const SourceMaterial& m : readModel("model.dae").materials)
+        opacity[m.name] = m.opacity;
+    EXPECT_NEAR(opacity["pane"], 0.3, 1e-6);
+    EXPECT_EQ(opacity["wall"], 1);
+
+    for (const SourceMaterial& m : readModel(Models + "Collada/teapots.DAE").materials)
+        EXPECT_GE(m.opacity, 0.8) << m.name;
+}
+
+// --up names the model's up axis: a wall the test writes z up (one unit
+// wide along x, three high along z, its front facing -y as a z-up model
+// faces the front view) stands three times as high as it is wide, facing
+// -x, the front view's way; --turn 90 turns it counter-clockwise seen from
+// above, to face -y. Wuson.ac, a pig with its up along -z as assimp reads
+// it (its OBJ twin WusonOBJ.obj stands on +y), stands with --up -z as the
+// OBJ stands.
+TEST(ImportPlacement, UpAxisAndTurn)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("grey", "Kd 0.5 0.5 0.5");
+    obj.text("v 0 0 0\nv 1 0 0\nv 1 0 3\nv 0 0 3\nusemtl grey\nf 1 2 3 4");
+    ImportSettings settings = metreSettings(obj.write());
+    settings.up = "+z";
+    struct Box {
+        Point3d low{1e9, 1e9, 1e9}, high{-1e9, -1e9, -1e9};
+        Point3d size() const { return {high.x - low.x, high.y - low.y, high.z - low.z}; }
+    };
+    auto boxOf = [](const std::vector<WorldQuad>& quads) {
+        Box b;
+        for (const WorldQuad& q : quads)
+            for (const Point3d& p : q.corner) {
+                b.low = {std::min(b.low.x, p.x), std::min(b.low.y, p.y), std::min(b.low.z, p.z)};
+                b.high = {std::max(b.high.x, p.x), std::max(b.high.y, p.y), std::max(b.high.z, p.z)};
+            }
+        return b;
+    };
+    const Imported upright = runStages(settings);
+    ASSERT_EQ(upright.quads.size(), 1u);
+    const Point3d size = boxOf(upright.quads).size();
+    EXPECT_NEAR(size.z, 30, 1e-9);  // real size: 10 world units to the metre
+    EXPECT_NEAR(size.y, 10, 1e-9);
+    EXPECT_NEAR(size.x, 0, 1e-9);
+    const Point3d n = programNormal(upright.quads[0]);
+    EXPECT_NEAR(n.x / norm(n), -1, 1e-12);
+
+    settings.turnDegrees = 90;
+    const Imported turned = runStages(settings);
+    const Point3d t = programNormal(turned.quads[0]);
+    EXPECT_NEAR(t.y / norm(t), -1, 1e-12);
+    EXPECT_NEAR(boxOf(turned.quads).size().x, 10, 1e-9);
+
+    // The height of the middle of the pig's surface (by area), which an
+    // upside-down pig has mirrored.
+    auto surfaceHeight = [](const std::vector<WorldQuad>& quads) {
+        double area = 0, moment = 0;
+        for (const WorldQuad& q : quads)
+            for (const auto& [a, b, c] : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
+                const double part = norm(cross(sub(q.corner[b], q.corner[a]), sub(q.corner[c], q.corner[a]))) / 2;
+                area += part;
+                moment += part * (q.corner[a].z + q.corner[b].z + q.corner[c].z) / 3;
+            }
+        return moment / area;
+    };
+    ImportSettings pig = metreSettings(Models + "AC/Wuson.ac");
+    pig.up = "-z";
+    const std::vector<WorldQuad> acQuads = runStages(pig).quads;
+    const std::vector<WorldQuad> twinQuads = runStages(metreSettings(Models + "OBJ/WusonOBJ.obj")).quads;
+    const Box ac = boxOf(acQuads), twin = boxOf(twinQuads);
+    for (const auto& [a, b] : {std::pair{ac.size().x, twin.size().x}, {ac.size().y, twin.size().y},
+                               {ac.size().z, twin.size().z}})
+        EXPECT_NEAR(a, b, 1e-4);
+    EXPECT_GT(ac.size().z, 14);  // 1.5 m high, not the pig's 3.2 m length
+    EXPECT_NEAR(surfaceHeight(acQuads), surfaceHeight(twinQuads), 1e-3);
+}
+
 // Simplification cuts a model to the triangles asked for, and no further
 // than it must.
 TEST(ImportSimplify, DuckToAThousandTriangles)

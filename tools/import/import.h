@@ -5,6 +5,7 @@
 // plain data out, with no GL:
 //
 //   readModel      (read_model.cpp)  assimp -> vertices, triangles, materials
+//   leaveOutGlass  (glass.cpp)       no faces of see-through materials, but for --keep-glass
 //   simplifyModel  (simplify.cpp)    fewer triangles, for --max-quads
 //   placeModel     (placement.cpp)   model space -> world space (z up), scaled
 //   makeQuads      (quads.cpp)       triangles -> quads
@@ -42,6 +43,9 @@ struct ImportSettings {
     std::size_t maxQuads = 0;   // --max-quads: 0 = no simplification
     int maxBitmapSide = 2048;   // --max-texture: largest bitmap side, a power of two
     bool force = false;         // --force: write into an existing, non-empty folder
+    bool keepGlass = false;     // --keep-glass: draw the faces of glass, opaque
+    std::string up = "+y";      // --up: the model's up axis, +x -x +y -y +z -z (isUpAxis)
+    double turnDegrees = 0;     // --turn: about the vertical, counter-clockwise from above
     std::string windowsZip;     // --windows-zip: also the Windows walk-through (windows_zip.h)
 };
 
@@ -104,6 +108,7 @@ struct SourceMaterial {
     PixelRGB colour{204, 204, 204};  // base or diffuse colour, as displayed
     int picture = -1;                // index into SourceModel::pictures, or none
     PixelRGB tint{255, 255, 255};    // what the picture is multiplied by (glTF's base colour factor)
+    double opacity = 1;              // how much of the light it stops: 1 opaque, 0 clear
 };
 
 // Faces that are not drawn, by why.
@@ -143,6 +148,23 @@ std::string describeDropped(const DroppedFaces& dropped);
 // triangle to draw.
 SourceModel readModel(const std::string& path);
 
+// -------------------------------------------------------------------- glass
+
+// A material that stops less than this share of the light is glass.
+constexpr double GlassOpacity = 0.5;
+
+struct GlassReport {
+    std::size_t faces = 0;               // triangles of glass materials
+    std::size_t materials = 0;           // glass materials that faces use
+    std::vector<std::string> names;      // their names, each once, in order of use
+    bool leftOut = false;                // the faces were taken out
+    bool everyFace = false;              // every triangle is of glass: all kept
+};
+
+// Takes out the triangles of glass materials, unless settings.keepGlass or
+// every triangle is of glass (a model all of glass is kept whole).
+GlassReport leaveOutGlass(SourceModel& model, const ImportSettings& settings);
+
 // ------------------------------------------------------------- simplifying
 
 struct SimplifyReport {
@@ -170,11 +192,14 @@ struct Placement {
 constexpr double FootprintX0 = 0, FootprintX1 = 150, FootprintY0 = 0, FootprintY1 = 200;
 constexpr double ModelLift = 0.2;
 
-// Moves every vertex that a triangle uses to world space: turned z up with
-// the model's front (+z in the file) facing -x as the house's does, scaled
-// to fill the house's footprint (or by its real size with realSize) and
-// standing on the lawn where the house stands.
+// Moves every vertex that a triangle uses to world space: stood up on
+// settings.up, turned z up with the model's front (+z in the file) facing
+// -x as the house's does, turned by settings.turnDegrees about the
+// vertical, scaled to fill the house's footprint (or by its real size with
+// realSize) and standing on the lawn where the house stands.
 Placement placeModel(SourceModel& model, const ImportSettings& settings);
+// Whether --up takes this name: +x -x +y -y +z -z.
+bool isUpAxis(const std::string& name);
 
 // -------------------------------------------------------------------- quads
 

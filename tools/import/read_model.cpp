@@ -4,6 +4,7 @@
 #include "import.h"
 
 #include <assimp/DefaultLogger.hpp>
+#include <assimp/GltfMaterial.h>
 #include <assimp/Importer.hpp>
 #include <assimp/LogStream.hpp>
 #include <assimp/postprocess.h>
@@ -73,20 +74,48 @@ PixelRGB colourOf(const aiColor4D& c, bool linear)
     return {channel(c.r), channel(c.g), channel(c.b)};
 }
 
+// How much of the light a material stops (1 opaque), as the format gives
+// it, and whether it gives any. glTF's base-colour alpha counts only in
+// BLEND mode (MASK cuts a picture out, and that is drawn opaque), and its
+// transmission (KHR_materials_transmission) lets light through as well;
+// the other formats' opacity comes as assimp reads it: OBJ's d or 1 - Tr,
+// whichever the MTL gives last; COLLADA's transparency by the
+// specification's reading; FBX's Opacity; 3DS's 1 - transparency.
+double opacityOf(const aiMaterial* m, bool gltf, bool& given)
+{
+    float opacity = 1;
+    given = m->Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS;
+    if (gltf) {
+        aiString mode;
+        if (m->Get(AI_MATKEY_GLTF_ALPHAMODE, mode) != AI_SUCCESS || std::string(mode.C_Str()) != "BLEND")
+            opacity = 1;
+        float transmission = 0;
+        if (m->Get(AI_MATKEY_TRANSMISSION_FACTOR, transmission) == AI_SUCCESS)
+            opacity = std::min(opacity, 1 - transmission);
+    }
+    return std::isfinite(opacity) ? std::clamp(double(opacity), 0.0, 1.0) : 1.0;
+}
+
 class Reader {
 public:
     Reader(const aiScene* scene, const std::string& path, SourceModel& model)
         : scene_(scene), modelDir_(fs::path(path).parent_path()), model_(model),
-          linearColours_(isGltf(lowerExtension(path)))
+          extension_(lowerExtension(path)), linearColours_(isGltf(extension_))
     {
     }
 
     void readMaterials()
     {
+        bool turnedRound = false;
+        std::vector<bool> opacityGiven;
         for (unsigned i = 0; i < scene_->mNumMaterials; ++i) {
             const aiMaterial* m = scene_->mMaterials[i];
             SourceMaterial material;
             material.name = m->GetName().C_Str();
+            bool given = false;
+            material.opacity = opacityOf(m, linearColours_, given);
+            opacityGiven.push_back(given);
+            turnedRound = turnedRound || (given && material.opacity == 0);
             aiColor4D colour;
             const bool baseColour = m->Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS;
             if (baseColour || m->Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS)
@@ -105,6 +134,15 @@ public:
                 }
             model_.materials.push_back(material);
         }
+        // COLLADA's transparency is written two ways: as the specification
+        // reads it (1 opaque) and turned round (0 opaque: 3ds Max's and
+        // SketchUp's exporters, Blender's old one). A file where some
+        // material comes out wholly transparent, as nobody models one, is
+        // of the second kind.
+        if (extension_ == ".dae" && turnedRound)
+            for (std::size_t i = 0; i < model_.materials.size(); ++i)
+                if (opacityGiven[i])
+                    model_.materials[i].opacity = 1 - model_.materials[i].opacity;
         if (model_.materials.empty())
             model_.materials.push_back({});
     }
@@ -223,6 +261,7 @@ private:
     const aiScene* scene_;
     fs::path modelDir_;
     SourceModel& model_;
+    std::string extension_;
     bool linearColours_;
     std::map<std::string, int> pictureIndex_;
 };
