@@ -6,7 +6,8 @@
 // when it has nothing to draw, which is judged apart from the importer: a
 // plain assimp read with no post-processing that finds no face of three
 // or more corners inside its mesh's vertices. Prints the numbers: models
-// imported, refused and why, pictures found by the search, glass left out.
+// imported, refused and why, faces dropped, pictures found by the search,
+// glass left out.
 //   catalogue_sweep CATALOGUE_FOLDER SCRATCH_FOLDER
 // Exit status 0 when every refusal is of a model with nothing to draw.
 #include "import.h"
@@ -91,9 +92,11 @@ std::string importOne(const std::string& path, std::string& line)
         ImportSettings settings;
         settings.modelPath = path;
         SourceModel model = readModel(path);
+        const std::size_t dropped = model.dropped.total();
         std::size_t searched = 0;
         for (const SourcePicture& picture : model.pictures)
             searched += !picture.foundAs.empty();
+        const GlassReport glass = leaveOutGlass(model, settings);
         placeModel(model, settings);
         QuadReport quads;
         std::vector<WorldQuad> worldQuads = makeQuads(model, quads);
@@ -102,7 +105,9 @@ std::string importOne(const std::string& path, std::string& line)
         BitmapReport bitmaps;
         makeBitmaps(model, worldQuads, settings, bitmaps);
         line = "searched " + std::to_string(searched) + " pictures " + std::to_string(model.pictures.size()) +
-               " missing " + std::to_string(bitmaps.warnings.size());
+               " missing " + std::to_string(bitmaps.warnings.size()) + " glass " +
+               std::to_string(glass.leftOut ? glass.faces : 0) + " allglass " + std::to_string(glass.everyFace) +
+               " mended " + std::to_string(dropped);
         return "";
     } catch (const std::exception& e) {
         return e.what();
@@ -181,6 +186,7 @@ int main(int argc, char** argv)
         }
     }
     std::size_t imported = 0, searched = 0, pictures = 0, missing = 0, modelsSearched = 0;
+    std::size_t glassFaces = 0, modelsWithGlass = 0, allGlass = 0, dropped = 0, modelsDropping = 0;
     std::map<std::string, std::vector<std::string>> refused;  // by why
     bool ok = workersOk && results.size() == models.size();
     for (std::size_t i = 0; i < models.size(); ++i) {
@@ -188,9 +194,11 @@ int main(int argc, char** argv)
         const std::string name = fs::relative(models[i], scratch).string();
         if (result.rfind("OK ", 0) == 0) {
             ++imported;
-            std::size_t s = 0, p = 0, m = 0;
-            std::sscanf(result.c_str(), "OK searched %zu pictures %zu missing %zu", &s, &p, &m);
+            std::size_t s = 0, p = 0, m = 0, g = 0, a = 0, d = 0;
+            std::sscanf(result.c_str(), "OK searched %zu pictures %zu missing %zu glass %zu allglass %zu mended %zu",
+                        &s, &p, &m, &g, &a, &d);
             searched += s, pictures += p, missing += m, modelsSearched += s > 0;
+            glassFaces += g, modelsWithGlass += g > 0, allGlass += a, dropped += d, modelsDropping += d > 0;
             continue;
         }
         const std::string why = result.rfind("REFUSED ", 0) == 0 ? result.substr(8) : "no result";
@@ -211,8 +219,12 @@ int main(int argc, char** argv)
         for (const std::string& name : names)
             std::printf("    %s\n", name.c_str());
     }
+    std::printf("dropped in reading (points, lines, indices out of range): %zu faces in %zu models\n", dropped,
+                modelsDropping);
     std::printf("pictures: %zu named, %zu found by the search (in %zu models), %zu still missing\n", pictures,
                 searched, modelsSearched, missing);
+    std::printf("glass: %zu faces left out in %zu models; %zu models all of glass, kept\n", glassFaces,
+                modelsWithGlass, allGlass);
     const double total = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
     std::printf("time: %.1f s (unpacking %.1f s)\n", total, unpacked);
     fs::remove_all(scratch);
