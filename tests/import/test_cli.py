@@ -204,6 +204,28 @@ def main():
             checks.check(result.returncode == 2 and result.stderr.startswith("mirtal-import: ")
                          and not os.path.exists(out),
                          f"{what}: status 2 with a message ({result.returncode})")
+        # --up and --turn with what they do not take: one line, status 2.
+        for what, arguments in [
+            ("--up without a sign", ["--up", "z"]),
+            ("--up of no axis", ["--up=+w"]),
+            ("--turn of no number", ["--turn", "left"]),
+            ("--turn empty", ["--turn="]),
+            ("--turn not finite", ["--turn", "nan"]),
+        ]:
+            result = subprocess.run([args.binary, BOX, out] + arguments, capture_output=True, text=True,
+                                    timeout=60)
+            lines = result.stderr.splitlines()
+            checks.check(result.returncode == 2 and len(lines) == 1
+                         and lines[0].startswith(f"mirtal-import: {arguments[0].split('=')[0]} takes ")
+                         and not os.path.exists(out),
+                         f"{what}: status 2, one line ({result.returncode}, {lines})")
+        result = subprocess.run([args.binary, BOX, out, "--up", "-z", "--turn=-90", "--keep-glass"],
+                                capture_output=True, text=True, timeout=120)
+        checks.check(result.returncode == 0 and "  stood: its -z axis up (--up), turned -90 degrees "
+                     "counter-clockwise seen from above (--turn)\n" in result.stdout,
+                     f"--up, --turn and --keep-glass taken and reported ({result.returncode}, "
+                     f"{result.stdout!r})")
+        shutil.rmtree(out, ignore_errors=True)
         for option in ("--help", "--version"):
             result = subprocess.run([args.binary, option], capture_output=True, text=True,
                                     timeout=60)

@@ -396,6 +396,61 @@ TEST(ImportQuads, PointsAndLinesAreCountedAndDropped)
     EXPECT_EQ(describeDropped(r.source.dropped), "3 points, 4 lines");
 }
 
+// Faces that assimp's own check refuses a whole model over, as Sweet Home
+// 3D's furniture has them: a face of two corners or one among an OBJ's
+// triangles (which the OBJ reader does not flag), a PLY face whose index is
+// past the vertices. The model is imported; the faces kept are assimp's own
+// count of the file's faces (read with no post-processing) less the ones
+// dropped, by kind.
+TEST(ImportMending, StrayLinesPointsAndIndicesOutOfRangeAreDroppedNotRefused)
+{
+    const std::string vertices = "v 0 0 1\nv 1 0 1\nv 1 1 1\nv 0 1 1\n";
+    const std::string plyHeader =
+        "ply\nformat ascii 1.0\nelement vertex 4\nproperty float x\nproperty float y\nproperty float z\n"
+        "element face 4\nproperty list uchar int vertex_indices\nend_header\n0 0 1\n1 0 1\n1 1 1\n0 1 1\n";
+    const struct {
+        const char* name;
+        std::string text;
+        std::size_t triangles, lines, points, outOfRange;
+    } models[] = {
+        {"line.obj", vertices + "f 1 2 3\nf 1 3 4\nf 1 2\n", 2, 1, 0, 0},
+        {"point.obj", vertices + "f 1 2 3\nf 4\nf 1 3 4\n", 2, 0, 1, 0},
+        {"index.ply", plyHeader + "3 0 1 2\n3 0 2 7\n2 0 1\n3 0 2 3\n", 2, 1, 0, 1},
+    };
+    for (const auto& m : models) {
+        SCOPED_TRACE(m.name);
+        ScopedWorkDir dir;
+        writeFile(m.name, m.text);
+        Assimp::Importer importer;
+        const aiScene* raw = importer.ReadFile(m.name, 0);
+        ASSERT_TRUE(raw);
+        std::size_t rawFaces = 0;
+        for (unsigned i = 0; i < raw->mNumMeshes; ++i)
+            rawFaces += raw->mMeshes[i]->mNumFaces;
+
+        const SourceModel model = readModel(m.name);
+        EXPECT_EQ(model.triangles.size(), m.triangles);
+        EXPECT_EQ(model.dropped.lines, m.lines);
+        EXPECT_EQ(model.dropped.points, m.points);
+        EXPECT_EQ(model.dropped.indexOutOfRange, m.outOfRange);
+        EXPECT_EQ(model.facesIn, rawFaces);
+        EXPECT_EQ(model.triangles.size(), rawFaces - model.dropped.total());
+        for (const ModelTriangle& t : model.triangles)
+            for (std::uint32_t v : t.v)
+                ASSERT_LT(v, model.vertices.size());
+    }
+    // Nothing left once the stray faces are out: refused, saying why.
+    ScopedWorkDir dir;
+    writeFile("lines.obj", vertices + "f 1 2\nf 3 4\n");
+    try {
+        readModel("lines.obj");
+        ADD_FAILURE() << "a model of lines only was imported";
+    } catch (const ImportError& e) {
+        EXPECT_NE(std::string(e.what()).find("no face left to draw (dropped: 2 lines)"), std::string::npos)
+            << e.what();
+    }
+}
+
 // Two triangles that share an edge but cannot be one quad: texture
 // coordinates that are not one affine map (the square's picture is bent),
 // a fold out of the plane, a non-convex outline.
@@ -687,6 +742,230 @@ TEST(ImportBitmaps, VertexColoursFillAPaletteThatMustStaySmall)
             EXPECT_LE(std::abs(c.blue - (i / 3) % 256), tolerance) << "face " << i;
         }
     }
+}
+
+// Pictures named as exporters name them, found by the search's rules: the
+// name as written; then, with \ read as /, no drive letter, %20 decoded
+// and blanks trimmed, its trailing parts, the longest first, in the
+// model's folder and up to two parents; letter case ignored where the
+// exact name is not there. Where it was found is said from the model's
+// folder, unless it is where the name points.
+TEST(ImportPictures, FoundWhereExportersLeaveThem)
+{
+    ScopedWorkDir dir;
+    const std::string folder = dir.path() + "/m/sub/FBX";
+    for (const char* file : {"m/sub/FBX/tex.png", "m/sub/FBX/wood.jpg", "m/sub/OBJ/wood.jpg",
+                             "m/sub/Pictures/sky blue.png", "m/far.png", "farther.png", "m/sub/FBX/Up.PNG"}) {
+        if (std::filesystem::path(file).has_parent_path())
+            std::filesystem::create_directories(std::filesystem::path(file).parent_path());
+        writeFile(file, "not read by the search");
+    }
+    const struct {
+        const char* name;
+        const char* foundAs;  // "" when found where the name points; nullptr when not found
+    } cases[] = {
+        {"tex.png", ""},
+        {".\\tex.png", ""},
+        {" tex.png\t\t", ""},
+        {"TEX.PNG", "tex.png"},
+        {"up.png", "Up.PNG"},
+        {"C:\\Users\\ana\\models\\OBJ\\Wood.JPG", "../OBJ/wood.jpg"},  // OBJ/wood.jpg before wood.jpg
+        {"D:/projects/other/wood.jpg", "wood.jpg"},
+        {"\\..\\Pictures\\Sky%20Blue.png", "../Pictures/sky blue.png"},
+        {"file:///home/ana/tex/far.png", "../../far.png"},
+        {"farther.png", nullptr},  // three levels up
+        {"nowhere/none.png", nullptr},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const PictureFile file = findPictureFile(folder, c.name);
+        EXPECT_EQ(file.found, c.foundAs != nullptr);
+        if (c.foundAs) {
+            EXPECT_EQ(file.foundAs, c.foundAs);
+        }
+    }
+    // Not found: looked for where the name points, as before the search.
+    EXPECT_EQ(findPictureFile(folder, "nowhere\\none.png").path, folder + "/nowhere/none.png");
+    EXPECT_EQ(findPictureFile(folder, "\\..\\Pictures\\Sky%20Blue.png").path,
+              folder + "/../Pictures/sky blue.png");
+}
+
+// A picture that the search finds but that does not decode: the warning
+// names the file found, and its faces take the material's flat colour.
+TEST(ImportPictures, AnUnreadablePictureFoundElsewhereIsNamedInTheWarning)
+{
+    ScopedWorkDir dir;
+    std::filesystem::create_directories("model");
+    std::filesystem::create_directories("Tex");
+    writeFile("Tex/broken.png", "these bytes are no picture");
+    ObjModel obj(dir.path() + "/model");
+    obj.material("m", "Kd 1 0 0\nmap_Kd D:\\work\\tex\\Broken.PNG");
+    obj.text("usemtl m");
+    obj.text(squareAtFront());
+    const Imported r = runStages(metreSettings(obj.write()));
+    ASSERT_EQ(r.bitmapReport.warnings.size(), 1u);
+    const std::string& warning = r.bitmapReport.warnings[0];
+    EXPECT_NE(warning.find("found as " + dir.path() + "/model/../Tex/broken.png"), std::string::npos) << warning;
+    EXPECT_NE(warning.find("cannot be decoded"), std::string::npos) << warning;
+    ASSERT_EQ(r.textured.size(), 1u);
+    EXPECT_EQ(r.bitmaps[0].contents, "palette of 1 colours");
+}
+
+// Glass, by the rule: an OBJ material with d below 0.5, or Tr above 0.5,
+// lets through more light than it stops; its faces are left out and
+// counted, unless --keep-glass. d 0.5 is not below it, and stays. A model
+// that is all glass is imported whole, as --keep-glass would.
+TEST(ImportGlass, FacesOfMostlyTransparentMaterialsAreLeftOut)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    const char* const materials[][2] = {
+        {"clear", "d 0.3"}, {"tinted", "Tr 0.7"}, {"half", "d 0.5"}, {"solid", "d 1"}, {"lightTr", "Tr 0.2"}};
+    for (const auto& m : materials)
+        obj.material(m[0], std::string("Kd 0.5 0.5 0.5\n") + m[1]);
+    // One square (two triangles) a material, side by side.
+    for (int i = 0; i < 5; ++i) {
+        const std::string x0 = std::to_string(2 * i), x1 = std::to_string(2 * i + 1);
+        obj.text("v " + x0 + " 0 1\nv " + x1 + " 0 1\nv " + x1 + " 1 1\nv " + x0 + " 1 1");
+        obj.text(std::string("usemtl ") + materials[i][0]);
+        const int v = 4 * i + 1;
+        obj.text("f " + std::to_string(v) + " " + std::to_string(v + 1) + " " + std::to_string(v + 2));
+        obj.text("f " + std::to_string(v) + " " + std::to_string(v + 2) + " " + std::to_string(v + 3));
+    }
+    ImportSettings settings = metreSettings(obj.write());
+    SourceModel model = readModel(settings.modelPath);
+    ASSERT_EQ(model.triangles.size(), 10u);
+    SourceModel kept = model;
+    const GlassReport glass = leaveOutGlass(model, settings);
+    EXPECT_EQ(glass.faces, 4u);
+    EXPECT_EQ(glass.materials, 2u);
+    EXPECT_EQ(glass.names, (std::vector<std::string>{"clear", "tinted"}));
+    EXPECT_TRUE(glass.leftOut);
+    EXPECT_FALSE(glass.everyFace);
+    ASSERT_EQ(model.triangles.size(), 6u);
+    for (const ModelTriangle& t : model.triangles)
+        EXPECT_GE(model.materials[std::size_t(t.material)].opacity, 0.5)
+            << model.materials[std::size_t(t.material)].name;
+
+    settings.keepGlass = true;
+    const GlassReport keep = leaveOutGlass(kept, settings);
+    EXPECT_EQ(keep.faces, 4u);
+    EXPECT_FALSE(keep.leftOut);
+    EXPECT_EQ(kept.triangles.size(), 10u);
+
+    // A model all of glass (here the two glass squares alone) is kept whole.
+    settings.keepGlass = false;
+    auto opaque = [&](const ModelTriangle& t) { return kept.materials[std::size_t(t.material)].opacity >= 0.5; };
+    kept.triangles.erase(std::remove_if(kept.triangles.begin(), kept.triangles.end(), opaque), kept.triangles.end());
+    const GlassReport all = leaveOutGlass(kept, settings);
+    EXPECT_TRUE(all.everyFace);
+    EXPECT_FALSE(all.leftOut);
+    EXPECT_EQ(kept.triangles.size(), 4u);
+}
+
+// The other formats' glass as assimp gives it: glTF's base-colour alpha
+// counts in BLEND mode only (MASK cuts out, OPAQUE ignores it), and its
+// transmission lets light through; COLLADA's transparency is turned round
+// in a file where some material would be wholly transparent, as 3ds Max
+// writes them: teapots.DAE (transparency 0, 0.2 and 0; its reference
+// picture shows three opaque teapots).
+TEST(ImportGlass, GltfBlendAndTransmissionAndColladaTransparency)
+{
+    ScopedWorkDir dir;
+    // Three corners in a buffer of nine floats: 0 0 0, 1 0 0, 0 1 0.
+    const std::string triangle = "AAAAAAAAAAAAAAAAAACAPwAAAAAAAAAAAAAAAAAAgD8AAAAA";
+    std::string gltf =
+        R"({"asset":{"version":"2.0"},"extensionsUsed":["KHR_materials_transmission"],"scene":0,)"
+        R"("scenes":[{"nodes":[0,1,2,3]}],"nodes":[{"mesh":0},{"mesh":1},{"mesh":2},{"mesh":3}],"meshes":[)";
+    for (int m = 0; m < 4; ++m)
+        gltf += std::string(m ? "," : "") + R"({"primitives":[{"attributes":{"POSITION":0},"material":)" +
+                std::to_string(m) + "}]}";
+    gltf += R"(],"materials":[)"
+            R"({"name":"blend","alphaMode":"BLEND","pbrMetallicRoughness":{"baseColorFactor":[1,0,0,0.3]}},)"
+            R"({"name":"mask","alphaMode":"MASK","pbrMetallicRoughness":{"baseColorFactor":[0,1,0,0.3]}},)"
+            R"({"name":"opaque","pbrMetallicRoughness":{"baseColorFactor":[0,0,1,0.3]}},)"
+            R"({"name":"transmits","extensions":{"KHR_materials_transmission":{"transmissionFactor":0.9}}}],)"
+            R"("buffers":[{"byteLength":36,"uri":"data:application/octet-stream;base64,)" + triangle + R"("}],)"
+            R"("bufferViews":[{"buffer":0,"byteLength":36}],"accessors":[{"bufferView":0,)"
+            R"("componentType":5126,"count":3,"type":"VEC3","min":[0,0,0],"max":[1,1,0]}]})";
+    writeFile("model.gltf", gltf);
+    std::map<std::string, double> opacity;
+    for (const SourceMaterial& m : readModel("model.gltf").materials)
+        opacity[m.name] = m.opacity;
+    EXPECT_NEAR(opacity["blend"], 0.3, 1e-6);
+    EXPECT_EQ(opacity["mask"], 1);
+    EXPECT_EQ(opacity["opaque"], 1);
+    EXPECT_NEAR(opacity["transmits"], 0.1, 1e-6);
+
+    for (const SourceMaterial& m : readModel(Models + "Collada/teapots.DAE").materials)
+        EXPECT_GE(m.opacity, 0.8) << m.name;
+}
+
+// --up names the model's up axis: a wall the test writes z up (one unit
+// wide along x, three high along z, its front facing -y as a z-up model
+// faces the front view) stands three times as high as it is wide, facing
+// -x, the front view's way; --turn 90 turns it counter-clockwise seen from
+// above, to face -y. Wuson.ac, a pig with its up along -z as assimp reads
+// it (its OBJ twin WusonOBJ.obj stands on +y), stands with --up -z as the
+// OBJ stands.
+TEST(ImportPlacement, UpAxisAndTurn)
+{
+    ScopedWorkDir dir;
+    ObjModel obj(dir.path());
+    obj.material("grey", "Kd 0.5 0.5 0.5");
+    obj.text("v 0 0 0\nv 1 0 0\nv 1 0 3\nv 0 0 3\nusemtl grey\nf 1 2 3 4");
+    ImportSettings settings = metreSettings(obj.write());
+    settings.up = "+z";
+    struct Box {
+        Point3d low{1e9, 1e9, 1e9}, high{-1e9, -1e9, -1e9};
+        Point3d size() const { return {high.x - low.x, high.y - low.y, high.z - low.z}; }
+    };
+    auto boxOf = [](const std::vector<WorldQuad>& quads) {
+        Box b;
+        for (const WorldQuad& q : quads)
+            for (const Point3d& p : q.corner) {
+                b.low = {std::min(b.low.x, p.x), std::min(b.low.y, p.y), std::min(b.low.z, p.z)};
+                b.high = {std::max(b.high.x, p.x), std::max(b.high.y, p.y), std::max(b.high.z, p.z)};
+            }
+        return b;
+    };
+    const Imported upright = runStages(settings);
+    ASSERT_EQ(upright.quads.size(), 1u);
+    const Point3d size = boxOf(upright.quads).size();
+    EXPECT_NEAR(size.z, 30, 1e-9);  // real size: 10 world units to the metre
+    EXPECT_NEAR(size.y, 10, 1e-9);
+    EXPECT_NEAR(size.x, 0, 1e-9);
+    const Point3d n = programNormal(upright.quads[0]);
+    EXPECT_NEAR(n.x / norm(n), -1, 1e-12);
+
+    settings.turnDegrees = 90;
+    const Imported turned = runStages(settings);
+    const Point3d t = programNormal(turned.quads[0]);
+    EXPECT_NEAR(t.y / norm(t), -1, 1e-12);
+    EXPECT_NEAR(boxOf(turned.quads).size().x, 10, 1e-9);
+
+    // The height of the middle of the pig's surface (by area), which an
+    // upside-down pig has mirrored.
+    auto surfaceHeight = [](const std::vector<WorldQuad>& quads) {
+        double area = 0, moment = 0;
+        for (const WorldQuad& q : quads)
+            for (const auto& [a, b, c] : {std::array<int, 3>{0, 1, 2}, {0, 2, 3}}) {
+                const double part = norm(cross(sub(q.corner[b], q.corner[a]), sub(q.corner[c], q.corner[a]))) / 2;
+                area += part;
+                moment += part * (q.corner[a].z + q.corner[b].z + q.corner[c].z) / 3;
+            }
+        return moment / area;
+    };
+    ImportSettings pig = metreSettings(Models + "AC/Wuson.ac");
+    pig.up = "-z";
+    const std::vector<WorldQuad> acQuads = runStages(pig).quads;
+    const std::vector<WorldQuad> twinQuads = runStages(metreSettings(Models + "OBJ/WusonOBJ.obj")).quads;
+    const Box ac = boxOf(acQuads), twin = boxOf(twinQuads);
+    for (const auto& [a, b] : {std::pair{ac.size().x, twin.size().x}, {ac.size().y, twin.size().y},
+                               {ac.size().z, twin.size().z}})
+        EXPECT_NEAR(a, b, 1e-4);
+    EXPECT_GT(ac.size().z, 14);  // 1.5 m high, not the pig's 3.2 m length
+    EXPECT_NEAR(surfaceHeight(acQuads), surfaceHeight(twinQuads), 1e-3);
 }
 
 // Simplification cuts a model to the triangles asked for, and no further

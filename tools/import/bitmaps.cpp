@@ -270,8 +270,10 @@ std::vector<SceneBitmap> makeBitmaps(const SourceModel& model, std::vector<World
                                          powerOfTwoSide(picture.height, largest));
             } else {
                 unreadable[index] = true;
-                report.warnings.push_back("texture " + source.name +
-                                          " " + why + "; its material's flat colour is used instead");
+                // A picture that the search found is named by the file found.
+                const std::string found = source.foundAs.empty() ? "" : " (found as " + source.path + ")";
+                report.warnings.push_back("texture " + source.name + found + " " + why +
+                                          "; its material's flat colour is used instead");
             }
         }
         if (unreadable.count(index)) {

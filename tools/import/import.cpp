@@ -40,6 +40,8 @@ std::string metres(double m)
 }
 
 struct Result {
+    GlassReport glass;
+    std::size_t triangles = 0;  // to draw, before any simplification
     SimplifyReport simplify;
     Placement placement;
     QuadReport quadReport;
@@ -53,6 +55,8 @@ struct Result {
 Result build(SourceModel model, const ImportSettings& settings, std::size_t targetTriangles)
 {
     Result r;
+    r.glass = leaveOutGlass(model, settings);
+    r.triangles = model.triangles.size();
     if (settings.maxQuads > 0)
         r.simplify = simplifyModel(model, targetTriangles);
     r.placement = placeModel(model, settings);
@@ -91,10 +95,22 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
 
     const Placement& p = r.placement;
     std::printf("mirtal-import: %s (%s)\n", settings.modelPath.c_str(), model.format.c_str());
-    std::printf("  faces in: %zu, of which %zu triangles to draw\n", model.facesIn,
-                model.triangles.size());
+    std::printf("  faces in: %zu, of which %zu triangles to draw\n", model.facesIn, r.triangles);
     if (r.dropped.total() > 0 || r.dropped.libraryDroppedOutOfRange)
         std::printf("  dropped: %s\n", describeDropped(r.dropped).c_str());
+    if (r.glass.faces > 0) {
+        std::string names;
+        for (std::size_t i = 0; i < r.glass.names.size() && i < 4; ++i)
+            names += (i > 0 ? ", " : "") + r.glass.names[i];
+        if (r.glass.names.size() > 4)
+            names += " and " + std::to_string(r.glass.names.size() - 4) + " more names";
+        std::printf("  glass: %zu faces of %zu mostly transparent material%s (%s) %s\n", r.glass.faces,
+                    r.glass.materials, r.glass.materials == 1 ? "" : "s", names.c_str(),
+                    r.glass.leftOut ? "left out, to see through; --keep-glass keeps them" : "kept, opaque");
+    }
+    if (r.glass.everyFace && !settings.keepGlass)
+        std::fprintf(stderr, "mirtal-import: warning: every face is of glass (a mostly transparent "
+                             "material); all are kept, opaque, as with --keep-glass\n");
     if (settings.maxQuads > 0)
         std::printf("  simplified: %zu to %zu triangles (%s; error %s%% of the model's size)\n",
                     r.simplify.trianglesBefore, r.simplify.trianglesAfter,
@@ -103,6 +119,18 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
                 metres(p.size.x * p.unitMetres).c_str(), metres(p.size.y * p.unitMetres).c_str(),
                 metres(p.size.z * p.unitMetres).c_str(), fixed(p.unitMetres, 4).c_str(),
                 p.unitSource.c_str());
+    if (settings.up != "+y" || settings.turnDegrees != 0) {
+        std::string how;
+        if (settings.up != "+y")
+            how = "its " + settings.up + " axis up (--up)";
+        if (settings.turnDegrees != 0) {
+            char turn[64];
+            std::snprintf(turn, sizeof turn, "%.6g", settings.turnDegrees);
+            how += std::string(how.empty() ? "" : ", ") + "turned " + turn +
+                   " degrees counter-clockwise seen from above (--turn)";
+        }
+        std::printf("  stood: %s\n", how.c_str());
+    }
     std::printf("  scale: %s world units to the model's unit (%s)\n", fixed(p.scale, 4).c_str(),
                 settings.realSize ? "real size, 10 to the metre" : "fills the house's footprint");
     std::printf("  quads: %zu (%zu pairs of triangles, %zu single triangles: %s quads a triangle, "
@@ -113,6 +141,9 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
     if (r.bitmapReport.facesCut > 0)
         std::printf("; %zu cut at the atlas's repeats", r.bitmapReport.facesCut);
     std::printf(")\n");
+    for (const SourcePicture& picture : model.pictures)
+        if (!picture.foundAs.empty())
+            std::printf("  picture: %s found as %s\n", picture.name.c_str(), picture.foundAs.c_str());
     for (const SceneBitmap& b : r.bitmaps)
         std::printf("  bitmap: %s %d x %d, %s\n", bitmapFileName(b.id), b.picture.width,
                     b.picture.height, b.contents.c_str());

@@ -5,6 +5,7 @@
 // plain data out, with no GL:
 //
 //   readModel      (read_model.cpp)  assimp -> vertices, triangles, materials
+//   leaveOutGlass  (glass.cpp)       no faces of see-through materials, but for --keep-glass
 //   simplifyModel  (simplify.cpp)    fewer triangles, for --max-quads
 //   placeModel     (placement.cpp)   model space -> world space (z up), scaled
 //   makeQuads      (quads.cpp)       triangles -> quads
@@ -42,6 +43,9 @@ struct ImportSettings {
     std::size_t maxQuads = 0;   // --max-quads: 0 = no simplification
     int maxBitmapSide = 2048;   // --max-texture: largest bitmap side, a power of two
     bool force = false;         // --force: write into an existing, non-empty folder
+    bool keepGlass = false;     // --keep-glass: draw the faces of glass, opaque
+    std::string up = "+y";      // --up: the model's up axis, +x -x +y -y +z -z (isUpAxis)
+    double turnDegrees = 0;     // --turn: about the vertical, counter-clockwise from above
     std::string windowsZip;     // --windows-zip: also the Windows walk-through (windows_zip.h)
     std::string webPage;        // --web: also the web walk-through's single HTML (web_page.h)
 };
@@ -79,16 +83,33 @@ struct ModelTriangle {
 struct SourcePicture {
     std::string name;                    // as the model names it, for messages
     std::string path;                    // the file to read; empty when embedded
+    std::string foundAs;                 // where the search found it, from the model's
+                                         // folder; empty when found as named (or not found)
     std::vector<unsigned char> encoded;  // an embedded PNG, JPEG...
     int width = 0, height = 0;           // an embedded picture given as texels
     std::vector<PixelRGB> texels;        //   (bottom row first)
 };
+
+// The file of a picture that a material names. First the name as written,
+// relative to the model's folder; then, with \ read as /, a drive letter
+// dropped, %XX escapes decoded and blanks around it trimmed, each trailing
+// part of the name, the longest first (of the parts after its last . or
+// ..: a/b/c.jpg, b/c.jpg, c.jpg), in the model's folder and then in its
+// parents up to two levels up. Each try takes a part that differs in
+// letter case only where the exact name is not there.
+struct PictureFile {
+    std::string path;     // the file found; else where the name as written points
+    bool found = false;
+    std::string foundAs;  // found other than as written: the file, from the model's folder
+};
+PictureFile findPictureFile(const std::string& modelFolder, std::string name);
 
 struct SourceMaterial {
     std::string name;
     PixelRGB colour{204, 204, 204};  // base or diffuse colour, as displayed
     int picture = -1;                // index into SourceModel::pictures, or none
     PixelRGB tint{255, 255, 255};    // what the picture is multiplied by (glTF's base colour factor)
+    double opacity = 1;              // how much of the light it stops: 1 opaque, 0 clear
 };
 
 // Faces that are not drawn, by why.
@@ -96,12 +117,16 @@ struct DroppedFaces {
     std::size_t points = 0;
     std::size_t lines = 0;
     std::size_t indexOutOfRange = 0;
+    std::size_t noCorners = 0;
     std::size_t nonFinite = 0;
     std::size_t zeroArea = 0;
     // assimp drops some faces itself and only says so in a warning, with no
     // count (glTF indices out of range).
     bool libraryDroppedOutOfRange = false;
-    std::size_t total() const { return points + lines + indexOutOfRange + nonFinite + zeroArea; }
+    std::size_t total() const
+    {
+        return points + lines + indexOutOfRange + noCorners + nonFinite + zeroArea;
+    }
 };
 
 struct SourceModel {
@@ -123,6 +148,23 @@ std::string describeDropped(const DroppedFaces& dropped);
 // triangulated. Throws ImportError when the file cannot be read or holds no
 // triangle to draw.
 SourceModel readModel(const std::string& path);
+
+// -------------------------------------------------------------------- glass
+
+// A material that stops less than this share of the light is glass.
+constexpr double GlassOpacity = 0.5;
+
+struct GlassReport {
+    std::size_t faces = 0;               // triangles of glass materials
+    std::size_t materials = 0;           // glass materials that faces use
+    std::vector<std::string> names;      // their names, each once, in order of use
+    bool leftOut = false;                // the faces were taken out
+    bool everyFace = false;              // every triangle is of glass: all kept
+};
+
+// Takes out the triangles of glass materials, unless settings.keepGlass or
+// every triangle is of glass (a model all of glass is kept whole).
+GlassReport leaveOutGlass(SourceModel& model, const ImportSettings& settings);
 
 // ------------------------------------------------------------- simplifying
 
@@ -151,11 +193,14 @@ struct Placement {
 constexpr double FootprintX0 = 0, FootprintX1 = 150, FootprintY0 = 0, FootprintY1 = 200;
 constexpr double ModelLift = 0.2;
 
-// Moves every vertex that a triangle uses to world space: turned z up with
-// the model's front (+z in the file) facing -x as the house's does, scaled
-// to fill the house's footprint (or by its real size with realSize) and
-// standing on the lawn where the house stands.
+// Moves every vertex that a triangle uses to world space: stood up on
+// settings.up, turned z up with the model's front (+z in the file) facing
+// -x as the house's does, turned by settings.turnDegrees about the
+// vertical, scaled to fill the house's footprint (or by its real size with
+// realSize) and standing on the lawn where the house stands.
 Placement placeModel(SourceModel& model, const ImportSettings& settings);
+// Whether --up takes this name: +x -x +y -y +z -z.
+bool isUpAxis(const std::string& name);
 
 // -------------------------------------------------------------------- quads
 

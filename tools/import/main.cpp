@@ -8,6 +8,7 @@
 
 #include <unistd.h>
 
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -27,6 +28,12 @@ constexpr const char* Usage =
     "                     ft, or metres as a number (default m)\n"
     "  --max-quads N      simplify the model to at most N quads\n"
     "  --max-texture N    largest bitmap side, a power of two (default 2048)\n"
+    "  --keep-glass       draw the faces of mostly transparent materials (glass) as\n"
+    "                     opaque faces, instead of leaving them out\n"
+    "  --up AXIS          the model's up axis where the file's is wrong: +x, -x, +y,\n"
+    "                     -y, +z or -z (default +y, as the file gives it)\n"
+    "  --turn DEGREES     turn the model about the vertical, counter-clockwise seen\n"
+    "                     from above, so that its front faces the F3 view\n"
     "  --windows-zip FILE.zip\n"
     "                     also write a zip with mirtal.exe, the scene, and the\n"
     "                     read-me and licence texts in one folder, to unzip and\n"
@@ -52,6 +59,13 @@ constexpr Unit Units[] = {{"m", 1}, {"cm", 0.01}, {"mm", 0.001}, {"in", 0.0254},
 [[noreturn]] void usageError(const std::string& message)
 {
     std::fprintf(stderr, "mirtal-import: %s\n%s", message.c_str(), Usage);
+    std::exit(2);
+}
+
+// A value that the option does not take, in one line.
+[[noreturn]] void valueError(const std::string& message)
+{
+    std::fprintf(stderr, "mirtal-import: %s\n", message.c_str());
     std::exit(2);
 }
 
@@ -108,6 +122,18 @@ ImportSettings parseArguments(int argc, char** argv, bool& cache)
             settings.realSize = true;
         } else if (arg == "--force") {
             settings.force = true;
+        } else if (arg == "--keep-glass") {
+            settings.keepGlass = true;
+        } else if (arg == "--up") {
+            settings.up = takeValue();
+            if (!isUpAxis(settings.up))
+                valueError("--up takes +x, -x, +y, -y, +z or -z, not \"" + settings.up + "\"");
+        } else if (arg == "--turn") {
+            const std::string text = takeValue();
+            char* end = nullptr;
+            settings.turnDegrees = std::strtod(text.c_str(), &end);
+            if (text.empty() || *end != '\0' || !std::isfinite(settings.turnDegrees))
+                valueError("--turn takes an angle in degrees, not \"" + text + "\"");
         } else if (arg == "--windows-zip") {
             settings.windowsZip = takeValue();
             if (settings.windowsZip.empty())

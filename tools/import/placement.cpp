@@ -1,12 +1,48 @@
-// Placing a model in the world: turned z up, scaled to the default house's
+// Placing a model in the world: stood up on the axis --up names, turned
+// z up and about the vertical by --turn, scaled to the default house's
 // footprint or to its real size, standing on the lawn where the house
-// stands. Entry point: placeModel().
+// stands. Entry points: placeModel(), isUpAxis().
 #include "import.h"
 
 #include <algorithm>
+#include <cmath>
 #include <limits>
 
 namespace {
+
+// The rotations that take an up axis (--up) to the file's own, +y: about z
+// for the x axes and for -y, so that the front (+z) stays the front; about
+// x for the z axes, so that a z-up model's front (-y, the way Blender's
+// front view looks at it) for +z, or its back for -z, becomes +z. Each a
+// rotation (determinant +1), so front faces stay front faces.
+struct UpAxis {
+    const char* name;
+    Point3d (*upright)(const Point3d&);
+};
+constexpr UpAxis UpAxes[] = {
+    {"+y", [](const Point3d& p) { return p; }},
+    {"-y", [](const Point3d& p) { return Point3d{-p.x, -p.y, p.z}; }},
+    {"+x", [](const Point3d& p) { return Point3d{-p.y, p.x, p.z}; }},
+    {"-x", [](const Point3d& p) { return Point3d{p.y, -p.x, p.z}; }},
+    {"+z", [](const Point3d& p) { return Point3d{p.x, p.z, -p.y}; }},
+    {"-z", [](const Point3d& p) { return Point3d{p.x, -p.z, p.y}; }},
+};
+
+// The cosine and sine of an angle in degrees, exact at whole quarter
+// turns, so that a model turned by 90 degrees keeps its faces square to
+// the axes.
+void cosSin(double degrees, double& c, double& s)
+{
+    const double quarters = degrees / 90;
+    if (quarters == std::floor(quarters)) {
+        constexpr double Cos[] = {1, 0, -1, 0}, Sin[] = {0, 1, 0, -1};
+        const int k = int(std::fmod(std::fmod(quarters, 4) + 4, 4));
+        c = Cos[k], s = Sin[k];
+        return;
+    }
+    const double radians = degrees * std::acos(-1.0) / 180;
+    c = std::cos(radians), s = std::sin(radians);
+}
 
 // The file's y-up axes to the world's: the file's up (+y) becomes +z, its
 // front (+z, the way glTF and most exporters face a model) becomes -x, the
@@ -16,8 +52,22 @@ Point3d toWorld(const Point3d& p) { return {-p.z, -p.x, p.y}; }
 
 } // namespace
 
+bool isUpAxis(const std::string& name)
+{
+    return std::any_of(std::begin(UpAxes), std::end(UpAxes),
+                       [&](const UpAxis& axis) { return name == axis.name; });
+}
+
 Placement placeModel(SourceModel& model, const ImportSettings& settings)
 {
+    auto upright = UpAxes[0].upright;
+    for (const UpAxis& axis : UpAxes)
+        if (settings.up == axis.name)
+            upright = axis.upright;
+    // --turn: counter-clockwise seen from above, about the world's z.
+    double c = 1, s = 0;
+    cosSin(settings.turnDegrees, c, s);
+
     std::vector<bool> used(model.vertices.size(), false);
     for (const ModelTriangle& triangle : model.triangles)
         for (std::uint32_t v : triangle.v)
@@ -29,7 +79,8 @@ Placement placeModel(SourceModel& model, const ImportSettings& settings)
         if (!used[i])
             continue;
         Point3d& p = model.vertices[i].position;
-        p = toWorld(p);
+        p = toWorld(upright(p));
+        p = {c * p.x - s * p.y, s * p.x + c * p.y, p.z};
         low = {std::min(low.x, p.x), std::min(low.y, p.y), std::min(low.z, p.z)};
         high = {std::max(high.x, p.x), std::max(high.y, p.y), std::max(high.z, p.z)};
     }

@@ -4,6 +4,7 @@
 #include "import.h"
 
 #include <assimp/DefaultLogger.hpp>
+#include <assimp/GltfMaterial.h>
 #include <assimp/Importer.hpp>
 #include <assimp/LogStream.hpp>
 #include <assimp/postprocess.h>
@@ -73,38 +74,48 @@ PixelRGB colourOf(const aiColor4D& c, bool linear)
     return {channel(c.r), channel(c.g), channel(c.b)};
 }
 
-// A picture file a material names, looked for beside the model: as named,
-// with Windows separators turned round, and by its bare name.
-std::string findPictureFile(const fs::path& modelDir, std::string name)
+// How much of the light a material stops (1 opaque), as the format gives
+// it, and whether it gives any. glTF's base-colour alpha counts only in
+// BLEND mode (MASK cuts a picture out, and that is drawn opaque), and its
+// transmission (KHR_materials_transmission) lets light through as well;
+// the other formats' opacity comes as assimp reads it: OBJ's d or 1 - Tr,
+// whichever the MTL gives last; COLLADA's transparency by the
+// specification's reading; FBX's Opacity; 3DS's 1 - transparency.
+double opacityOf(const aiMaterial* m, bool gltf, bool& given)
 {
-    if (name.rfind("file://", 0) == 0)
-        name = name.substr(7);
-    std::string forward = name;
-    std::replace(forward.begin(), forward.end(), '\\', '/');
-    const fs::path candidates[] = {fs::path(forward).is_absolute() ? fs::path(forward)
-                                                                   : modelDir / forward,
-                                   modelDir / fs::path(forward).filename()};
-    std::error_code error;
-    for (const fs::path& candidate : candidates)
-        if (fs::is_regular_file(candidate, error))
-            return candidate.string();
-    return candidates[0].string();
+    float opacity = 1;
+    given = m->Get(AI_MATKEY_OPACITY, opacity) == AI_SUCCESS;
+    if (gltf) {
+        aiString mode;
+        if (m->Get(AI_MATKEY_GLTF_ALPHAMODE, mode) != AI_SUCCESS || std::string(mode.C_Str()) != "BLEND")
+            opacity = 1;
+        float transmission = 0;
+        if (m->Get(AI_MATKEY_TRANSMISSION_FACTOR, transmission) == AI_SUCCESS)
+            opacity = std::min(opacity, 1 - transmission);
+    }
+    return std::isfinite(opacity) ? std::clamp(double(opacity), 0.0, 1.0) : 1.0;
 }
 
 class Reader {
 public:
     Reader(const aiScene* scene, const std::string& path, SourceModel& model)
         : scene_(scene), modelDir_(fs::path(path).parent_path()), model_(model),
-          linearColours_(isGltf(lowerExtension(path)))
+          extension_(lowerExtension(path)), linearColours_(isGltf(extension_))
     {
     }
 
     void readMaterials()
     {
+        bool turnedRound = false;
+        std::vector<bool> opacityGiven;
         for (unsigned i = 0; i < scene_->mNumMaterials; ++i) {
             const aiMaterial* m = scene_->mMaterials[i];
             SourceMaterial material;
             material.name = m->GetName().C_Str();
+            bool given = false;
+            material.opacity = opacityOf(m, linearColours_, given);
+            opacityGiven.push_back(given);
+            turnedRound = turnedRound || (given && material.opacity == 0);
             aiColor4D colour;
             const bool baseColour = m->Get(AI_MATKEY_BASE_COLOR, colour) == AI_SUCCESS;
             if (baseColour || m->Get(AI_MATKEY_COLOR_DIFFUSE, colour) == AI_SUCCESS)
@@ -123,6 +134,15 @@ public:
                 }
             model_.materials.push_back(material);
         }
+        // COLLADA's transparency is written two ways: as the specification
+        // reads it (1 opaque) and turned round (0 opaque: 3ds Max's and
+        // SketchUp's exporters, Blender's old one). A file where some
+        // material comes out wholly transparent, as nobody models one, is
+        // of the second kind.
+        if (extension_ == ".dae" && turnedRound)
+            for (std::size_t i = 0; i < model_.materials.size(); ++i)
+                if (opacityGiven[i])
+                    model_.materials[i].opacity = 1 - model_.materials[i].opacity;
         if (model_.materials.empty())
             model_.materials.push_back({});
     }
@@ -162,7 +182,9 @@ private:
                     }
             }
         } else {
-            source.path = findPictureFile(modelDir_, name);
+            const PictureFile file = findPictureFile(modelDir_.string(), name);
+            source.path = file.path;
+            source.foundAs = file.foundAs;
         }
         model_.pictures.push_back(std::move(source));
         const int index = int(model_.pictures.size() - 1);
@@ -239,9 +261,204 @@ private:
     const aiScene* scene_;
     fs::path modelDir_;
     SourceModel& model_;
+    std::string extension_;
     bool linearColours_;
     std::map<std::string, int> pictureIndex_;
 };
+
+// ------------------------------------------------------------------ mending
+//
+// assimp's check of a scene (aiProcess_ValidateDataStructure) refuses a
+// whole model over one stray part that its modeller draws without a fuss:
+// a line or a point among a mesh's triangles that the format's reader did
+// not flag (Sweet Home 3D's furniture has them), a face with an index past
+// the mesh's vertices, a face with no corners. Before that check such
+// faces are taken out and counted, meshes left with no face are taken out
+// with them, and what the importer never draws (animations, cameras,
+// lights) is thrown away; the rest is changed only where the check would
+// refuse it, so that a model that passed it before reads as it did.
+
+// How many times the node graph places each mesh, as walk() meets them.
+void countInstances(const aiNode* node, std::vector<std::size_t>& instances)
+{
+    for (unsigned i = 0; i < node->mNumMeshes; ++i)
+        ++instances[node->mMeshes[i]];
+    for (unsigned i = 0; i < node->mNumChildren; ++i)
+        countInstances(node->mChildren[i], instances);
+}
+
+// Keeps the entries of an array for which keep(entry) holds, in order;
+// an array left empty is freed, as the check wants.
+template <typename T, typename Keep>
+void keepEntries(T*& array, unsigned& count, Keep keep)
+{
+    unsigned kept = 0;
+    for (unsigned i = 0; i < count; ++i)
+        if (keep(array[i]))
+            array[kept++] = array[i];
+    count = kept;
+    if (count == 0) {
+        delete[] array;
+        array = nullptr;
+    }
+}
+
+// The node graph: null children out, every child's parent its own, no
+// mesh placed twice by one node or past the scene's meshes.
+void mendNodes(aiNode* node, unsigned meshCount)
+{
+    if (!node->mChildren)
+        node->mNumChildren = 0;
+    keepEntries(node->mChildren, node->mNumChildren, [](aiNode* child) { return child != nullptr; });
+    for (unsigned i = 0; i < node->mNumChildren; ++i) {
+        node->mChildren[i]->mParent = node;
+        mendNodes(node->mChildren[i], meshCount);
+    }
+    if (!node->mMeshes)
+        node->mNumMeshes = 0;
+    std::vector<bool> placed(meshCount, false);
+    keepEntries(node->mMeshes, node->mNumMeshes, [&](unsigned mesh) {
+        if (mesh >= meshCount || placed[mesh])
+            return false;
+        placed[mesh] = true;
+        return true;
+    });
+}
+
+// Channels 0, 1, ... of texture coordinates or colours with no gap, as
+// the check wants.
+template <typename T, std::size_t N>
+void closeChannelGaps(T* (&channels)[N], unsigned* components)
+{
+    std::size_t next = 0;
+    for (std::size_t i = 0; i < N; ++i)
+        if (channels[i]) {
+            std::swap(channels[next], channels[i]);
+            if (components)
+                std::swap(components[next], components[i]);
+            ++next;
+        }
+}
+
+// One mesh: the faces that cannot be drawn out (counted once for every
+// place the mesh stands), its kinds of faces flagged, and what the check
+// refuses in parts the importer does not use.
+void mendMesh(aiMesh* mesh, unsigned materialCount, std::size_t instances, DroppedFaces& dropped,
+              std::size_t& facesTakenOut)
+{
+    const unsigned vertexCount = mesh->mVertices ? mesh->mNumVertices : 0;
+    if (!mesh->mFaces)
+        mesh->mNumFaces = 0;
+    unsigned kept = 0;
+    unsigned kinds = 0;
+    for (unsigned f = 0; f < mesh->mNumFaces; ++f) {
+        aiFace& face = mesh->mFaces[f];
+        if (face.mNumIndices == 0 || !face.mIndices) {
+            dropped.noCorners += instances;
+            facesTakenOut += instances;
+            continue;
+        }
+        if (std::any_of(face.mIndices, face.mIndices + face.mNumIndices,
+                        [&](unsigned index) { return index >= vertexCount; })) {
+            dropped.indexOutOfRange += instances;
+            facesTakenOut += instances;
+            continue;
+        }
+        kinds |= face.mNumIndices == 1   ? aiPrimitiveType_POINT
+                 : face.mNumIndices == 2 ? aiPrimitiveType_LINE
+                 : face.mNumIndices == 3 ? aiPrimitiveType_TRIANGLE
+                                         : aiPrimitiveType_POLYGON;
+        // The faces taken out gather at the end, where the array's
+        // delete[] still frees their indices.
+        if (kept != f) {
+            std::swap(mesh->mFaces[kept].mNumIndices, face.mNumIndices);
+            std::swap(mesh->mFaces[kept].mIndices, face.mIndices);
+        }
+        ++kept;
+    }
+    mesh->mNumFaces = kept;
+    mesh->mPrimitiveTypes |= kinds;
+    if (materialCount > 0 && mesh->mMaterialIndex >= materialCount)
+        mesh->mMaterialIndex = 0;
+    if (!mesh->mTangents != !mesh->mBitangents) {
+        delete[] mesh->mTangents;
+        delete[] mesh->mBitangents;
+        mesh->mTangents = mesh->mBitangents = nullptr;
+    }
+    closeChannelGaps(mesh->mTextureCoords, mesh->mNumUVComponents);
+    closeChannelGaps(mesh->mColors, nullptr);
+    const bool bonesBroken =
+        mesh->mNumBones > 0 &&
+        (!mesh->mBones || std::any_of(mesh->mBones, mesh->mBones + mesh->mNumBones, [&](const aiBone* bone) {
+             return !bone || (bone->mNumWeights > 0 && !bone->mWeights) ||
+                    std::any_of(bone->mWeights, bone->mWeights + bone->mNumWeights,
+                                [&](const aiVertexWeight& w) { return w.mVertexId >= vertexCount; });
+         }));
+    if (bonesBroken) {
+        if (mesh->mBones)
+            for (unsigned i = 0; i < mesh->mNumBones; ++i)
+                delete mesh->mBones[i];
+        delete[] mesh->mBones;
+        mesh->mBones = nullptr;
+        mesh->mNumBones = 0;
+    }
+}
+
+// The nodes' meshes numbered as the meshes left are; ~0u: taken out.
+void renumberMeshes(aiNode* node, const std::vector<unsigned>& newIndex)
+{
+    keepEntries(node->mMeshes, node->mNumMeshes, [&](unsigned mesh) { return newIndex[mesh] != ~0u; });
+    for (unsigned i = 0; i < node->mNumMeshes; ++i)
+        node->mMeshes[i] = newIndex[node->mMeshes[i]];
+    for (unsigned i = 0; i < node->mNumChildren; ++i)
+        renumberMeshes(node->mChildren[i], newIndex);
+}
+
+template <typename T>
+void deleteAll(T**& items, unsigned& count)
+{
+    if (items)
+        for (unsigned i = 0; i < count; ++i)
+            delete items[i];
+    delete[] items;
+    items = nullptr;
+    count = 0;
+}
+
+// Mends the scene as the format's reader gave it; returns the number of
+// faces taken out (each as often as the nodes place its mesh), which the
+// walk over the nodes no longer meets.
+std::size_t mendScene(aiScene* scene, DroppedFaces& dropped)
+{
+    deleteAll(scene->mAnimations, scene->mNumAnimations);
+    deleteAll(scene->mCameras, scene->mNumCameras);
+    deleteAll(scene->mLights, scene->mNumLights);
+    if (!scene->mMeshes)
+        scene->mNumMeshes = 0;
+    if (!scene->mRootNode)
+        return 0;
+    mendNodes(scene->mRootNode, scene->mNumMeshes);
+    std::vector<std::size_t> instances(scene->mNumMeshes, 0);
+    countInstances(scene->mRootNode, instances);
+
+    std::size_t facesTakenOut = 0;
+    std::vector<unsigned> newIndex(scene->mNumMeshes, ~0u);
+    unsigned kept = 0;
+    for (unsigned m = 0; m < scene->mNumMeshes; ++m) {
+        aiMesh* mesh = scene->mMeshes[m];
+        if (mesh)
+            mendMesh(mesh, scene->mNumMaterials, instances[m], dropped, facesTakenOut);
+        if (!mesh || mesh->mNumFaces == 0) {
+            delete mesh;
+            continue;
+        }
+        newIndex[m] = kept;
+        scene->mMeshes[kept++] = mesh;
+    }
+    scene->mNumMeshes = kept;
+    renumberMeshes(scene->mRootNode, newIndex);
+    return facesTakenOut;
+}
 
 // Listens to assimp's warnings for the faces it drops itself.
 class DropListener : public Assimp::LogStream {
@@ -356,6 +573,7 @@ std::string describeDropped(const DroppedFaces& d)
     add(d.points, d.points == 1 ? "point" : "points");
     add(d.lines, d.lines == 1 ? "line" : "lines");
     add(d.indexOutOfRange, "with indices out of range");
+    add(d.noCorners, "with no corners");
     add(d.nonFinite, "with coordinates that are not finite numbers");
     add(d.zeroArea, "of no area");
     if (d.libraryDroppedOutOfRange)
@@ -378,13 +596,21 @@ SourceModel readModel(const std::string& path)
     SourceModel model;
     const ScopedLogger logger(model.dropped);
     Assimp::Importer importer;
-    // Points and lines are kept in meshes of their own, to be counted.
+    // The scene as the format's reader gives it, mended, then checked and
+    // triangulated; points and lines are kept in meshes of their own, to
+    // be counted.
     const aiScene* scene = nullptr;
+    std::size_t facesTakenOut = 0;
     {
         const ReadingWatchdog watchdog(path, fs::file_size(path, error));
-        scene = importer.ReadFile(path, aiProcess_Triangulate | aiProcess_SortByPType |
-                                            aiProcess_JoinIdenticalVertices |
-                                            aiProcess_ValidateDataStructure);
+        scene = importer.ReadFile(path, 0);
+        if (scene) {
+            facesTakenOut = mendScene(const_cast<aiScene*>(scene), model.dropped);
+            if (scene->mNumMeshes == 0 && model.dropped.total() > 0)
+                throw ImportError("no face left to draw (dropped: " + describeDropped(model.dropped) + ")");
+            scene = importer.ApplyPostProcessing(aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                                 aiProcess_SortByPType | aiProcess_JoinIdenticalVertices);
+        }
     }
     if (!scene) {
         const std::string why = oneLine(importer.GetErrorString());
@@ -417,6 +643,7 @@ SourceModel readModel(const std::string& path)
     Reader reader(scene, path, model);
     reader.readMaterials();
     reader.walk(scene->mRootNode, aiMatrix4x4());
+    model.facesIn += facesTakenOut;
     if (model.triangles.empty()) {
         std::string why = "no face left to draw";
         if (model.dropped.total() > 0 || model.dropped.libraryDroppedOutOfRange)
