@@ -1,9 +1,12 @@
 // mirtal-import: writes a Mirtal scene folder from a model file.
 //   mirtal-import [options] MODEL OUTPUT_FOLDER   (options anywhere)
-//   mirtal-import --cache MODEL                   (the launcher's import)
+//   mirtal-import [limits] --cache MODEL          (the launcher's import)
 // Exit status: 0 done, 2 bad input or a bad command line, 1 anything else.
 #include "import.h"
 #include "windows_zip.h"
+#ifdef MIRTAL_PLANTED_FAULTS
+#include "planted_faults.h"  // tests/import/: the test build's faults
+#endif
 
 #include <unistd.h>
 
@@ -17,7 +20,7 @@ namespace {
 
 constexpr const char* Usage =
     "usage: mirtal-import [options] MODEL OUTPUT_FOLDER\n"
-    "       mirtal-import --cache MODEL\n"
+    "       mirtal-import [--time-limit S] [--memory-limit GB] --cache MODEL\n"
     "Writes a scene folder that Mirtal shows from a model file (glTF, OBJ, COLLADA,\n"
     "3DS, FBX, PLY, STL and what else assimp reads).\n"
     "  --real-size        keep the model's size (10 units to the metre) instead of\n"
@@ -32,11 +35,15 @@ constexpr const char* Usage =
     "                     double-click on Windows\n"
     "  --force            write into an existing folder, replacing its scene files\n"
     "                     (and replace an existing zip)\n"
+    "  --time-limit S     seconds the model library may take to read the model\n"
+    "                     (default 60, and 1 more a megabyte of the file)\n"
+    "  --memory-limit GB  memory it may take to read it, in gigabytes (default half\n"
+    "                     of this machine's)\n"
     "  --cache            import MODEL into the cache that the launcher mirtal and\n"
     "                     mirtal-record share (${XDG_CACHE_HOME:-~/.cache}/mirtal),\n"
     "                     unless it is there and unchanged, and print the scene\n"
     "                     folder on standard output (the report goes to standard\n"
-    "                     error); no other option goes with it\n"
+    "                     error); no other option goes with it but the limits\n"
     "  --help, --version\n";
 
 struct Unit {
@@ -64,6 +71,9 @@ ImportSettings parseArguments(int argc, char** argv, bool& cache)
 {
     ImportSettings settings;
     int otherOptions = 0;
+#ifdef MIRTAL_PLANTED_FAULTS
+    settings.readLimits.plantedFault = plantedFault(std::getenv("MIRTAL_PLANTED_FAULT"));
+#endif
     std::vector<std::string> names;
     bool optionsEnded = false;
     for (int i = 1; i < argc; ++i) {
@@ -99,6 +109,11 @@ ImportSettings parseArguments(int argc, char** argv, bool& cache)
             std::exit(0);
         } else if (arg == "--cache") {
             cache = true;
+            --otherOptions;
+        } else if (isReadLimitOption(arg)) {
+            const std::string error = parseReadLimit(arg, takeValue(), settings.readLimits);
+            if (!error.empty())
+                usageError(error);
             --otherOptions;
         } else if (arg == "--real-size") {
             settings.realSize = true;
@@ -168,7 +183,8 @@ int importCached(const ImportSettings& settings)
     std::string folder;
     const int status = runImport("mirtal-import", settings.modelPath, root, [&] {
         // The launcher's own message, which it used to say itself.
-        folder = importIntoCache(settings.modelPath, root, MIRTAL_VERSION, "mirtal").folder;
+        folder = importIntoCache(settings.modelPath, root, MIRTAL_VERSION, "mirtal",
+                                 settings.readLimits).folder;
     });
     if (status != 0)
         return status;
