@@ -1,7 +1,9 @@
 """mirtal-import on the command line, case by case from one table: the real
 binary on bad input (missing, empty, truncated, malformed, a folder, the files
 of assimp's invalid/ set that the library refuses, models with no face left),
-on output folders that exist, and on options before or after the names.
+on output folders that exist, and on options before or after the names; its
+test build (--planted) with a crash, a hang and an allocation past the
+memory limit planted in the reading process, with and without --cache.
 
 Every refusal is one line on standard error that names the file and what is
 wrong, exit status 2, and nothing written: no output folder and no temporary
@@ -30,6 +32,9 @@ LAWN_QUADS = 25  # the lawn's grid of 5 x 5 cells, written after the model
 def parse_args():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
+    parser.add_argument("--planted", required=True, help="the test build, mirtal-import-planted")
+    parser.add_argument("--sanitized", action="store_true",
+                        help="built with AddressSanitizer, which reports a failed allocation itself")
     return parser.parse_args()
 
 
@@ -94,6 +99,30 @@ def main():
             leftovers = [n for n in os.listdir(work) if n == "out" or n.startswith(".out")]
             checks.check(not leftovers, f"{what}: nothing written ({leftovers})")
 
+        # Faults planted in the reading process: one line that says what
+        # happened, status 2, nothing written (nor in the cache).
+        cache = os.path.join(work, "planted-cache")
+        for fault, arguments, message in [
+            ("crash", [BOX, out], "the model library crashed reading it (segmentation fault)"),
+            ("hang", ["--time-limit", "1", BOX, out], "gave up after 1 s: raise it with --time-limit"),
+            ("allocation", ["--memory-limit", "0.25", BOX, out],
+             "gave up at its memory limit of 0.25 GB: raise it with --memory-limit"),
+            ("crash", ["--cache", BOX], "the model library crashed reading it (segmentation fault)"),
+        ]:
+            result = subprocess.run([args.planted] + arguments, capture_output=True, text=True,
+                                    timeout=60, env=dict(os.environ, MIRTAL_PLANTED_FAULT=fault,
+                                                         XDG_CACHE_HOME=cache))
+            lines = result.stderr.splitlines()
+            if args.sanitized and fault == "allocation":
+                lines = lines[-1:]  # after the sanitizer's own report
+            what = f"planted {fault}" + (" through --cache" if "--cache" in arguments else "")
+            checks.check((result.returncode, lines, result.stdout) ==
+                         (2, [f"mirtal-import: {BOX}: {message}"], ""),
+                         f"{what}: status 2 and one line saying '{message}' "
+                         f"({result.returncode}: {result.stderr!r})")
+            checks.check(not os.path.exists(out) and not os.path.exists(cache),
+                         f"{what}: nothing written")
+
         # Faces dropped for a reason, the rest imported.
         result = subprocess.run([args.binary, f"{MODELS}/glTF2/IndexOutOfRange/IndexOutOfRange.gltf",
                                  out], capture_output=True, text=True, timeout=120)
@@ -114,6 +143,8 @@ def main():
             ("--units unknown", [BOX, out, "--units", "cubits"]),
             ("--cache with another option", ["--cache", "--force", BOX]),
             ("--cache with two names", ["--cache", BOX, out]),
+            ("--time-limit not whole", [BOX, out, "--time-limit", "1.5"]),
+            ("--memory-limit of 0", [BOX, out, "--memory-limit=0"]),
         ]:
             result = subprocess.run([args.binary] + arguments, capture_output=True, text=True,
                                     timeout=60)
