@@ -24,5 +24,7 @@ RELEASE_TEST_PACKAGES=(wine wine64 libxcomposite1 libxcursor1 libxfixes3 libxi6 
 # desktop entry.
 BUILD_PACKAGES+=(libzip-dev)
 RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)
+# The launcher started from the desktop shows its messages with zenity.
+RELEASE_TEST_PACKAGES+=(zenity)
 # mirtal-record's encoder, which its tests run.
 RECORD_TEST_PACKAGES=(ffmpeg)
