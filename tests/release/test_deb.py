@@ -43,8 +43,9 @@ The model importer and the launcher's arguments:
   the zip.
 
 The film recorder:
-- dpkg-deb: mirtal recommends ffmpeg (and zenity, for the launcher) and holds mirtal-record in /usr/games
-  (executable) with its manual page in section 1;
+- dpkg-deb: mirtal recommends ffmpeg (and zenity, for the launcher) and
+  holds mirtal-record in /usr/games (executable) with its manual page in
+  section 1;
 - both unpacked, the recorder there films a short flight of the packaged
   scene.
 
