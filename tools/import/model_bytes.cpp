@@ -83,6 +83,8 @@ private:
     // a time), large ones go out at once.
     void bytes(const void* data, std::size_t size)
     {
+        if (size == 0)
+            return;  // an empty vector's data may be null
         if (used_ + size > BufferBytes)
             flush();
         if (size > BufferBytes) {

@@ -13,9 +13,10 @@
 //   whatever the parent had set;
 // - it exited with PastMemoryLimitStatus: an allocation failed under its
 //   limit (RLIMIT_AS: its address space at the fork plus the limit), which
-//   the child's new-handler (or, in a build with AddressSanitizer, the
-//   sanitizer's report of an allocation it cannot make) turns into that
-//   status before anyone can take the failure for something else;
+//   the child's new-handler turns into that status before anyone can take
+//   the failure for something else (in a build with AddressSanitizer, whose
+//   own operator new ends the process instead: its report of an allocation
+//   it cannot make, or its end with the address space at the limit);
 // - else its answer: a tag byte, then the model or the message of what it
 //   threw.
 #include "import.h"
@@ -46,6 +47,7 @@
 #ifdef MIRTAL_ADDRESS_SANITIZER
 #include <sanitizer/asan_interface.h>
 #endif
+#include <sys/mman.h>
 
 namespace fs = std::filesystem;
 
@@ -68,6 +70,16 @@ constexpr int PastMemoryLimitStatus = 3;
 constexpr double BytesPerGB = 1 << 30;
 // What the options take at most: a week, and 64 TB.
 constexpr double MaxTimeLimitSeconds = 7 * 24 * 3600, MaxMemoryLimitGB = 65536;
+
+// What the library says itself (its assertions' last words) is not the
+// importer's one line: the reading process's output goes nowhere. A build
+// with AddressSanitizer keeps it (the sanitizer's report of an error) and
+// passes it on, unless it is the report of an allocation past the limit.
+#ifdef MIRTAL_ADDRESS_SANITIZER
+constexpr bool KeepWhatTheChildSays = true;
+#else
+constexpr bool KeepWhatTheChildSays = false;
+#endif
 
 // The answer's first byte.
 constexpr char AnswerModel = 'M', AnswerImportError = 'E', AnswerOtherError = 'X';
@@ -120,28 +132,44 @@ void answer(int fd, char tag, const std::string& text)
 
 void allocationPastLimit() { _exit(PastMemoryLimitStatus); }
 
+// The child's address space now, in bytes (a sanitizer's shadow memory
+// included), so that the limit counts what reading adds. Read without
+// allocating: it is asked again when memory has run out.
+std::uint64_t addressSpaceBytes()
+{
+    char text[64] = {};
+    const int statm = open("/proc/self/statm", O_RDONLY);
+    if (statm < 0)
+        return 0;
+    const ssize_t got = read(statm, text, sizeof text - 1);
+    close(statm);
+    std::uint64_t pages = 0;
+    for (ssize_t i = 0; i < got && text[i] >= '0' && text[i] <= '9'; ++i)
+        pages = 10 * pages + std::uint64_t(text[i] - '0');
+    return pages * std::uint64_t(sysconf(_SC_PAGESIZE));
+}
+
 #ifdef MIRTAL_ADDRESS_SANITIZER
 // The sanitizer ends the process itself on an allocation it cannot make,
-// without the new-handler: its report says which kind of error it was.
+// without the new-handler: its report says which kind of error it was. When
+// the address space is full, its own allocator can fail first and end the
+// process with no report: an end within NearLimitBytes of the limit is
+// taken for the same.
+constexpr std::uint64_t NearLimitBytes = std::uint64_t(64) << 20;
+std::uint64_t addressSpaceLimit = 0;  // the child's RLIMIT_AS, set by limitMemory
+
 void onSanitizerReport(const char* report)
 {
     if (std::strstr(report, "out of memory") || std::strstr(report, "allocation-size-too-big"))
         _exit(PastMemoryLimitStatus);
 }
-#endif
 
-// The child's address space now, in bytes (a sanitizer's shadow memory
-// included), so that the limit counts what reading adds.
-std::uint64_t addressSpaceBytes()
+void onSanitizerDeath()
 {
-    unsigned long long pages = 0;
-    std::FILE* statm = std::fopen("/proc/self/statm", "r");
-    if (!statm)
-        return 0;
-    const int read = std::fscanf(statm, "%llu", &pages);
-    std::fclose(statm);
-    return read == 1 ? std::uint64_t(pages) * std::uint64_t(sysconf(_SC_PAGESIZE)) : 0;
+    if (addressSpaceBytes() + NearLimitBytes >= addressSpaceLimit)
+        _exit(PastMemoryLimitStatus);
 }
+#endif
 
 void limitMemory(std::uint64_t bytes)
 {
@@ -154,11 +182,13 @@ void limitMemory(std::uint64_t bytes)
     setrlimit(RLIMIT_AS, &limit);
     std::set_new_handler(allocationPastLimit);
 #ifdef MIRTAL_ADDRESS_SANITIZER
+    addressSpaceLimit = limit.rlim_cur;
     __asan_set_error_report_callback(onSanitizerReport);
+    __sanitizer_set_death_callback(onSanitizerDeath);
 #endif
 }
 
-[[noreturn]] void readInChild(int out, pid_t parent, const std::string& path,
+[[noreturn]] void readInChild(int out, int said, pid_t parent, const std::string& path,
                               std::uint64_t memoryBytes, void (*plantedFault)())
 {
     // The default action for every signal that ends a process, so that a
@@ -172,14 +202,10 @@ void limitMemory(std::uint64_t bytes)
     prctl(PR_SET_PDEATHSIG, SIGKILL);
     if (getppid() != parent)
         _exit(1);
-    // What the library says itself (its assertions' last words) is not the
-    // importer's one line; a sanitizer's report is kept, for the tests.
     const int nothing = open("/dev/null", O_WRONLY);
     if (nothing >= 0) {
         dup2(nothing, STDOUT_FILENO);
-#ifndef MIRTAL_ADDRESS_SANITIZER
-        dup2(nothing, STDERR_FILENO);
-#endif
+        dup2(said >= 0 ? said : nothing, STDERR_FILENO);
         close(nothing);
     }
     limitMemory(memoryBytes);
@@ -232,6 +258,16 @@ bool receive(int in, std::chrono::steady_clock::time_point deadline, std::string
         }
         received += std::size_t(got);
     }
+}
+
+// What the reading process said, to standard error.
+void passOn(int said)
+{
+    char chunk[4096];
+    lseek(said, 0, SEEK_SET);
+    for (ssize_t got; (got = read(said, chunk, sizeof chunk)) > 0;)
+        if (write(STDERR_FILENO, chunk, std::size_t(got)) != got)
+            break;
 }
 
 int waitFor(pid_t child)
@@ -305,6 +341,7 @@ SourceModel readModel(const std::string& path, const ReadLimits& limits)
     if (pipe(pipeEnds) != 0)
         throw std::runtime_error(std::string("cannot start the reading process: ") +
                                  std::strerror(errno));
+    const int said = KeepWhatTheChildSays ? memfd_create("mirtal-import reading", MFD_CLOEXEC) : -1;
     std::fflush(nullptr);
     const pid_t parent = getpid();
     const auto deadline = std::chrono::steady_clock::now() +
@@ -315,12 +352,14 @@ SourceModel readModel(const std::string& path, const ReadLimits& limits)
         const int why = errno;
         close(pipeEnds[0]);
         close(pipeEnds[1]);
+        if (said >= 0)
+            close(said);
         throw std::runtime_error(std::string("cannot start the reading process: ") +
                                  std::strerror(why));
     }
     if (child == 0) {
         close(pipeEnds[0]);
-        readInChild(pipeEnds[1], parent, path, memoryBytes, limits.plantedFault);
+        readInChild(pipeEnds[1], said, parent, path, memoryBytes, limits.plantedFault);
     }
     close(pipeEnds[1]);
     // A wider pipe, for fewer turns between the two processes on a large
@@ -335,12 +374,19 @@ SourceModel readModel(const std::string& path, const ReadLimits& limits)
         close(pipeEnds[0]);
         kill(child, SIGKILL);
         waitFor(child);
+        if (said >= 0)
+            close(said);
         throw;
     }
     close(pipeEnds[0]);
     if (!answered)
         kill(child, SIGKILL);
     const int status = waitFor(child);
+    if (said >= 0) {
+        if (!WIFEXITED(status) || WEXITSTATUS(status) != PastMemoryLimitStatus)
+            passOn(said);
+        close(said);
+    }
 
     if (!answered)
         throw ImportError("gave up after " + number(seconds) + " s: raise it with --time-limit");
