@@ -111,9 +111,13 @@ ImportSettings parseArguments(int argc, char** argv, bool& cache)
             cache = true;
             --otherOptions;
         } else if (isReadLimitOption(arg)) {
+            // The message says what it takes, in the one line that the
+            // launcher and mirtal-record give too.
             const std::string error = parseReadLimit(arg, takeValue(), settings.readLimits);
-            if (!error.empty())
-                usageError(error);
+            if (!error.empty()) {
+                std::fprintf(stderr, "mirtal-import: %s\n", error.c_str());
+                std::exit(2);
+            }
             --otherOptions;
         } else if (arg == "--real-size") {
             settings.realSize = true;

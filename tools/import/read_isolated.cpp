@@ -21,9 +21,10 @@
 //   threw.
 #include "import.h"
 
-#include <signal.h>
 #include <fcntl.h>
 #include <poll.h>
+#include <signal.h>
+#include <sys/mman.h>
 #include <sys/prctl.h>
 #include <sys/resource.h>
 #include <sys/wait.h>
@@ -47,7 +48,6 @@
 #ifdef MIRTAL_ADDRESS_SANITIZER
 #include <sanitizer/asan_interface.h>
 #endif
-#include <sys/mman.h>
 
 namespace fs = std::filesystem;
 
