@@ -263,10 +263,12 @@ public:
     ScopedLogger& operator=(const ScopedLogger&) = delete;
 };
 
+// The library's message in one line: its line ends, and any other control
+// byte it quotes from a broken file, become spaces.
 std::string oneLine(std::string text)
 {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; }, ' ');
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
