@@ -1,9 +1,10 @@
 // bench_import: what reading a model in a child process costs mirtal-import.
-// For each model: the reading stage in this process (readWithAssimp) and in
-// the child (readModel), and the whole import into a scratch folder both
-// ways; each the median of the rounds, the two ways taking turns. Also the
-// reading child's peak resident memory beside the file's size. Each model
-// is measured in a process of its own, so that its figures are its own.
+// For each model: the reading stage in the importer's own process
+// (readWithAssimp) and in the reading process (readModel), and the whole
+// import into a scratch folder both ways; each the median of the rounds,
+// the ways taking turns. Every measurement runs in a fresh process, as
+// mirtal-import does, so that none inherits the memory of another. Also
+// the reading process's peak resident memory beside the file's size.
 //   bench_import [--rounds N] MODEL...
 // The figures go to standard output; the importer's report and warnings
 // are silenced.
@@ -26,24 +27,47 @@ namespace fs = std::filesystem;
 
 namespace {
 
-double secondsOf(const std::function<void()>& work)
+struct Measure {
+    double seconds = -1;   // -1 when the work threw
+    double childPeakMB = 0;  // the largest resident set of a process it started
+};
+
+// Times `work` in a fresh process.
+Measure inFreshProcess(const std::function<void()>& work)
 {
-    const auto start = std::chrono::steady_clock::now();
-    work();
-    return std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+    int results[2];
+    if (pipe(results) != 0)
+        return {};
+    const pid_t measuring = fork();
+    if (measuring == 0) {
+        close(results[0]);
+        Measure m;
+        const auto start = std::chrono::steady_clock::now();
+        try {
+            work();
+            m.seconds = std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
+        } catch (const std::exception&) {
+        }
+        rusage usage{};
+        getrusage(RUSAGE_CHILDREN, &usage);
+        m.childPeakMB = double(usage.ru_maxrss) / 1024;
+        const bool sent = write(results[1], &m, sizeof m) == ssize_t(sizeof m);
+        _exit(sent ? 0 : 1);
+    }
+    close(results[1]);
+    Measure m;
+    if (read(results[0], &m, sizeof m) != ssize_t(sizeof m))
+        m = {};
+    close(results[0]);
+    int status = 0;
+    waitpid(measuring, &status, 0);
+    return m;
 }
 
 double median(std::vector<double> values)
 {
     std::sort(values.begin(), values.end());
     return values[values.size() / 2];
-}
-
-double childPeakMB()
-{
-    rusage usage{};
-    getrusage(RUSAGE_CHILDREN, &usage);
-    return double(usage.ru_maxrss) / 1024;
 }
 
 } // namespace
@@ -68,43 +92,46 @@ int main(int argc, char** argv)
         return 1;
     const fs::path scratch = fs::temp_directory_path() / ("bench_import-" + std::to_string(getpid()));
 
-    std::fprintf(figures, "%-44s %8s | %9s %9s %7s | %9s %9s %7s | %8s\n", "model", "file MB",
+    std::fprintf(figures, "%-24s %8s | %9s %9s %8s | %9s %9s %8s | %8s\n", "model", "file MB",
                  "read here", "in child", "cost", "import", "in child", "cost", "child MB");
+    std::fflush(figures);  // before any fork, so that no process writes it again
     for (const std::string& model : models) {
-        std::fflush(figures);
-        const pid_t measuring = fork();
-        if (measuring != 0) {
-            int status = 0;
-            waitpid(measuring, &status, 0);
-            continue;
-        }
-        std::vector<double> readHere, readChild, importHere, importChild;
         ImportSettings settings;
         settings.modelPath = model;
         settings.outputPath = (scratch / "out").string();
-        try {
-            for (int round = 0; round < rounds; ++round) {
-                readHere.push_back(secondsOf([&] { readWithAssimp(model); }));
-                readChild.push_back(secondsOf([&] { readModel(model); }));
+        auto import = [&](bool isolated) {
+            return inFreshProcess([&] {
                 fs::create_directory(scratch);
-                importHere.push_back(secondsOf([&] { importModel(settings, readWithAssimp(model)); }));
+                if (isolated)
+                    importModel(settings);
+                else
+                    importModel(settings, readWithAssimp(model));
                 fs::remove_all(scratch);
-                fs::create_directory(scratch);
-                importChild.push_back(secondsOf([&] { importModel(settings); }));
-                fs::remove_all(scratch);
-            }
-        } catch (const std::exception& e) {
-            std::fprintf(figures, "%s: %s\n", model.c_str(), e.what());
+            });
+        };
+        std::vector<double> readHere, readChild, importHere, importChild;
+        double peakMB = 0;
+        for (int round = 0; round < rounds; ++round) {
+            readHere.push_back(inFreshProcess([&] { readWithAssimp(model); }).seconds);
+            const Measure child = inFreshProcess([&] { readModel(model); });
+            readChild.push_back(child.seconds);
+            peakMB = std::max(peakMB, child.childPeakMB);
+            importHere.push_back(import(false).seconds);
+            importChild.push_back(import(true).seconds);
             fs::remove_all(scratch);
-            std::exit(1);
+        }
+        if (*std::min_element(readHere.begin(), readHere.end()) < 0 ||
+            *std::min_element(readChild.begin(), readChild.end()) < 0) {
+            std::fprintf(figures, "%s: not read\n", model.c_str());
+            continue;
         }
         const double here = median(readHere), child = median(readChild);
         const double whole = median(importHere), wholeChild = median(importChild);
-        std::fprintf(figures, "%-44s %8.2f | %8.3fs %8.3fs %+6.1f%% | %8.3fs %8.3fs %+6.1f%% | %8.0f\n",
-                     fs::path(model).filename().string().c_str(), double(fs::file_size(model)) / (1 << 20),
-                     here, child, 100 * (child - here) / here, whole, wholeChild,
-                     100 * (wholeChild - whole) / whole, childPeakMB());
-        std::exit(0);
+        std::fprintf(figures, "%-24s %8.2f | %8.3fs %8.3fs %+7.3fs | %8.3fs %8.3fs %+7.3fs | %8.0f\n",
+                     fs::path(model).filename().string().c_str(),
+                     double(fs::file_size(model)) / (1 << 20), here, child, child - here, whole,
+                     wholeChild, wholeChild - whole, peakMB);
+        std::fflush(figures);
     }
     return 0;
 }
