@@ -51,16 +51,18 @@
 
 namespace fs = std::filesystem;
 
-// Reading time, measured with tools/bench_import on this project's machine
-// (2 cores shared with other builds, load average 2 to 6): models of
-// assimp-testmodels read in 0.4 s at most (AC14-FZK-Haus.ifc, 3.9 MB, about
-// 0.1 s a megabyte); grids of 4 004 450 faces that tools/make_grid_model.py
-// writes read in 18 s as OBJ (261 MB) and in 5 to 13 s as binary PLY
-// (73 MB), about 0.07 s a megabyte. The floor leaves a small file that
-// holds millions of faces (a compressed glTF) room, and the slope is ten
-// times the slowest rate or more: a slower or busier machine still reads
-// what is sound. Some malformed files would keep the library reading for
-// hours (invalid/OutOfMemory.off asks for hundreds of billions of vertices).
+// Reading time, measured with tools/bench_import (docs/performance.md) on
+// this project's 2-core machine: models of assimp-testmodels read in 0.2 s
+// at most (AC14-FZK-Haus.ifc, 3.9 MB, about 0.05 s a megabyte; 0.4 s with
+// the machine loaded); grids of 4 004 450 faces that
+// tools/make_grid_model.py writes read in 8 s as OBJ (261 MB; 18 s loaded)
+// and in 9 s as binary PLY (73 MB; 5 to 13 s loaded), 0.03 to 0.12 s a
+// megabyte. The limit is ten times each of these times or more (the PLY's
+// is 133 s against 13 s at most), and the floor leaves a small file that
+// holds millions of faces (a compressed glTF) room: a slower or busier
+// machine still reads what is sound. Some malformed files would keep the
+// library reading for hours (a PLY that claims a trillion faces,
+// invalid/OutOfMemory.off hundreds of billions of vertices).
 const double ReadSecondsFloor = 60;
 const double ReadSecondsPerMB = 1;
 
