@@ -75,8 +75,9 @@ constexpr double MaxTimeLimitSeconds = 7 * 24 * 3600, MaxMemoryLimitGB = 65536;
 
 // What the library says itself (its assertions' last words) is not the
 // importer's one line: the reading process's output goes nowhere. A build
-// with AddressSanitizer keeps it (the sanitizer's report of an error) and
-// passes it on, unless it is the report of an allocation past the limit.
+// with AddressSanitizer keeps it and passes it on when the process ended
+// with a status that is none of its own, as a sanitizer ends it after its
+// report of an error.
 #ifdef MIRTAL_ADDRESS_SANITIZER
 constexpr bool KeepWhatTheChildSays = true;
 #else
@@ -385,7 +386,8 @@ SourceModel readModel(const std::string& path, const ReadLimits& limits)
         kill(child, SIGKILL);
     const int status = waitFor(child);
     if (said >= 0) {
-        if (!WIFEXITED(status) || WEXITSTATUS(status) != PastMemoryLimitStatus)
+        if (answered && WIFEXITED(status) && WEXITSTATUS(status) != 0 &&
+            WEXITSTATUS(status) != PastMemoryLimitStatus)
             passOn(said);
         close(said);
     }
