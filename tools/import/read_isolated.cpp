@@ -337,8 +337,10 @@ SourceModel readModel(const std::string& path, const ReadLimits& limits)
 {
     std::error_code error;
     const std::uintmax_t fileBytes = fs::file_size(path, error);
-    const double seconds = limits.seconds > 0 ? limits.seconds : readTimeLimit(error ? 0 : fileBytes);
-    const std::uint64_t memoryBytes = limits.memoryBytes > 0 ? limits.memoryBytes : defaultMemoryLimit();
+    const double seconds =
+        limits.seconds > 0 ? limits.seconds : readTimeLimit(error ? 0 : fileBytes);
+    const std::uint64_t memoryBytes =
+        limits.memoryBytes > 0 ? limits.memoryBytes : defaultMemoryLimit();
 
     int pipeEnds[2];
     if (pipe(pipeEnds) != 0)
