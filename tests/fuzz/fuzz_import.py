@@ -122,7 +122,8 @@ def recipe_text(model, source, edits, outcome):
 
 
 def read_recipe(path):
-    """(model, edits), or raises ValueError naming what is wrong."""
+    """(model, the installed file's bytes, edits), or raises ValueError naming
+    what is wrong."""
     fields, edits = {}, []
     with open(path) as f:
         for line in f:
