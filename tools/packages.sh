@@ -29,6 +29,8 @@ BUILD_PACKAGES+=(libzip-dev)
 # The web walk-through's packs are gzip streams written with zlib.
 BUILD_PACKAGES+=(zlib1g-dev)
 RELEASE_TEST_PACKAGES+=(assimp-testmodels desktop-file-utils)
+# The launcher started from the desktop shows its messages with zenity.
+RELEASE_TEST_PACKAGES+=(zenity)
 # mirtal-record's encoder, which its tests run.
 RECORD_TEST_PACKAGES=(ffmpeg)
 # The web build (tools/build_web.sh): emscripten compiles the program, and

@@ -4,12 +4,14 @@
 # end-to-end tests of the real binary, each GL or end-to-end test under an
 # Xvfb of its own (tests/with_xvfb.sh). Then the browser version
 # (tools/build_web.sh) and its tests in headless Chromium beside the native
-# program (tests/web/). Then the same suite again in a build
-# with AddressSanitizer and UndefinedBehaviorSanitizer, and a bounded run of
-# the fuzzers of the three file readers. Last, the release artefacts
+# program (tests/web/). Then the same suite again in a build with
+# AddressSanitizer and UndefinedBehaviorSanitizer, a bounded run of the
+# fuzzers of the file readers, and one of the whole importer on mutated
+# models. Last, the release artefacts
 # (tools/package.sh): the two Debian packages, unpacked and run, and the
-# Windows build, run under Wine; then all of them built again from a clone
-# of the commit in another folder, which must give the same bytes.
+# Windows build, run under Wine; then all of them built again in another
+# folder from the tree as git archive gives it, git off the PATH, which must
+# give the same bytes.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 source tools/packages.sh
@@ -44,6 +46,11 @@ ASAN_OPTIONS=detect_leaks=1:leak_check_at_exit=0 UBSAN_OPTIONS=print_stacktrace=
 echo "== fuzz the file readers =="
 bash tools/run_fuzzers.sh 20
 
+# The release build's importer: the sanitizers' takes ten times as long to
+# write a scene, and replays the kept cases in its suite.
+echo "== fuzz the importer =="
+python3 tests/fuzz/fuzz_import.py --binary build/tools/import/mirtal-import --seconds 90
+
 echo "== the Debian packages, and the Windows build under Wine =="
 bash tools/package.sh
 version=$(sed -n 's/^CMAKE_PROJECT_VERSION:STATIC=//p' build/CMakeCache.txt)
@@ -53,5 +60,5 @@ tests/with_xvfb.sh python3 tests/release/test_wine.py \
     --zip "dist/mirtal-${version}-windows-x86_64.zip" --linux-binary build/mirtal --data data \
     --wineprefix build-windows/wineprefix --importer build/tools/import/mirtal-import
 
-echo "== the release artefacts again, from a clone of the commit in another folder =="
+echo "== the release artefacts again, from a source archive in another folder, without git =="
 python3 tests/release/test_reproducible.py --sums dist/SHA256SUMS

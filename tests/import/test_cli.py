@@ -3,7 +3,9 @@ binary on bad input (missing, empty, truncated, malformed, a folder, the files
 of assimp's invalid/ set that the library refuses, models with no face left),
 on output folders that exist, on options before or after the names, and
 --web (with a copy of the binary in a scratch tree whose build-web/runtime/
-holds a small page, so that the page's bytes are known).
+holds a small page, so that the page's bytes are known); its test build
+(--planted) with a crash, a hang and an allocation past the memory limit
+planted in the reading process, and the last through --cache.
 
 Every refusal is one line on standard error that names the file and what is
 wrong, exit status 2, and nothing written: no output folder and no temporary
@@ -37,6 +39,7 @@ LAWN_QUADS = 25  # the lawn's grid of 5 x 5 cells, written after the model
 def parse_args():
     parser = argparse.ArgumentParser()
     parser.add_argument("--binary", required=True)
+    parser.add_argument("--planted", required=True, help="the test build, mirtal-import-planted")
     return parser.parse_args()
 
 
@@ -178,6 +181,29 @@ def main():
             leftovers = [n for n in os.listdir(work) if n == "out" or n.startswith(".out")]
             checks.check(not leftovers, f"{what}: nothing written ({leftovers})")
 
+        # Faults planted in the reading process: one line that says what
+        # happened, status 2, nothing written (nor in the cache).
+        cache = os.path.join(work, "planted-cache")
+        for fault, arguments, message in [
+            ("crash", [BOX, out], "the model library crashed reading it (segmentation fault)"),
+            ("hang", ["--time-limit", "1", BOX, out], "gave up after 1 s: raise it with --time-limit"),
+            ("allocation", ["--memory-limit", "0.25", BOX, out],
+             "gave up at its memory limit of 0.25 GB: raise it with --memory-limit"),
+            ("allocation", ["--memory-limit=0.25", "--cache", BOX],
+             "gave up at its memory limit of 0.25 GB: raise it with --memory-limit"),
+        ]:
+            result = subprocess.run([args.planted] + arguments, capture_output=True, text=True,
+                                    timeout=60, env=dict(os.environ, MIRTAL_PLANTED_FAULT=fault,
+                                                         XDG_CACHE_HOME=cache))
+            lines = result.stderr.splitlines()
+            what = f"planted {fault}" + (" through --cache" if "--cache" in arguments else "")
+            checks.check((result.returncode, lines, result.stdout) ==
+                         (2, [f"mirtal-import: {BOX}: {message}"], ""),
+                         f"{what}: status 2 and one line saying '{message}' "
+                         f"({result.returncode}: {result.stderr!r})")
+            checks.check(not os.path.exists(out) and not os.path.exists(cache),
+                         f"{what}: nothing written")
+
         # Faces dropped for a reason, the rest imported.
         result = subprocess.run([args.binary, f"{MODELS}/glTF2/IndexOutOfRange/IndexOutOfRange.gltf",
                                  out], capture_output=True, text=True, timeout=120)
@@ -198,6 +224,8 @@ def main():
             ("--units unknown", [BOX, out, "--units", "cubits"]),
             ("--cache with another option", ["--cache", "--force", BOX]),
             ("--cache with two names", ["--cache", BOX, out]),
+            ("--time-limit not whole", [BOX, out, "--time-limit", "1.5"]),
+            ("--memory-limit of 0", [BOX, out, "--memory-limit=0"]),
         ]:
             result = subprocess.run([args.binary] + arguments, capture_output=True, text=True,
                                     timeout=60)

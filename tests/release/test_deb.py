@@ -30,8 +30,10 @@ The model importer and the launcher's arguments:
 - the desktop entry passes a file (%f), names the model types and passes
   desktop-file-validate;
 - the unpacked launcher: --help and --version answer with status 0; an
-  unknown option, a missing file, a folder with no scene and a file that is
-  no model end with status 2 and a message; `mirtal MODEL` (a copy of a
+  unknown option, a missing file, a folder with no scene, a file that is
+  no model and a --time-limit the importer refuses end with status 2 and a
+  message; with --desktop (the desktop entry's) the message shows in a
+  window too; `mirtal MODEL` (a copy of a
   model of assimp-testmodels, XDG_CACHE_HOME in a scratch folder) imports it
   into the cache and opens the window on it; a second start imports nothing,
   nor does the unpacked mirtal-record filming the same model;
@@ -46,8 +48,9 @@ The model importer and the launcher's arguments:
   mirtal.js and mirtal.wasm and the imported scene's 23 files.
 
 The film recorder:
-- dpkg-deb: mirtal recommends ffmpeg and holds mirtal-record in /usr/games
-  (executable) with its manual page in section 1;
+- dpkg-deb: mirtal recommends ffmpeg (and zenity, for the launcher) and
+  holds mirtal-record in /usr/games (executable) with its manual page in
+  section 1;
 - both unpacked, the recorder there films a short flight of the packaged
   scene.
 
@@ -246,7 +249,7 @@ def check_unpacked_files(checks, root, version):
                  f"256 px one at 16 x 16: {unlike})")
     with open(os.path.join(root, DESKTOP)) as f:
         entry = f.read().splitlines()
-    checks.check("Exec=mirtal %f" in entry and "Icon=mirtal" in entry,
+    checks.check("Exec=mirtal --desktop %f" in entry and "Icon=mirtal" in entry,
                  "the desktop entry starts the launcher with a file and names the icon")
     mime = next((l.split("=", 1)[1].split(";") for l in entry if l.startswith("MimeType=")), [])
     checks.check(all(t in mime for t in MIME_TYPES),
@@ -326,12 +329,29 @@ def check_launcher_answers(checks, launcher, version, scratch):
     for args, named in ((["--frobnicate"], "--frobnicate"), (["-x"], "-x"),
                         ([os.path.join(scratch, "missing.obj")], "missing.obj"),
                         ([empty_folder], "empty-folder"), (["a.obj", "b.obj"], "2"),
-                        ([no_model], "no-model.glb")):
+                        ([no_model], "no-model.glb"),
+                        (["--time-limit", "0", no_model], "--time-limit"),
+                        (["--memory-limit"], "--memory-limit")):
         env = dict(os.environ, XDG_CACHE_HOME=os.path.join(scratch, "refused-cache"))
         status, out, err = launch(launcher, *args, env=env)
         checks.check(status == 2 and named in err and err.count("\n") >= 1,
                      f"mirtal {' '.join(args)}: status 2 and a message naming {named} "
                      f"(got {status}: {err.strip()!r})")
+    # Started from the desktop, with no terminal to read, the message shows
+    # in a window too: zenity's, titled Mirtal, which Return closes.
+    app = Mirtal(launcher, args=["--desktop", no_model], env=env)
+    try:
+        app.wait_for_window()
+        app.key("Return")
+        status = app.wait_for_exit(timeout=20)
+        _, err = app.output()
+        checks.check(status == 2 and f"mirtal-import: {no_model}: not a model" in err,
+                     f"mirtal --desktop NOT_A_MODEL: the message in a window, closed by Return, "
+                     f"and on standard error, status 2 (got {status}: {err.strip()!r})")
+    except RuntimeError as error:
+        checks.check(False, f"mirtal --desktop NOT_A_MODEL: a window with the message ({error})")
+    finally:
+        app.close()
     leftovers = []
     for folder, _, names in os.walk(os.path.join(scratch, "refused-cache")):
         leftovers += [os.path.join(folder, n) for n in names]
@@ -508,7 +528,8 @@ def check_import(checks, deb, data_deb, models):
 def check_recorder(checks, deb, data_deb):
     fields = control_fields(deb)
     recommends = [d.strip().split()[0] for d in fields.get("Recommends", "").split(",") if d.strip()]
-    checks.check("ffmpeg" in recommends, f"mirtal recommends ffmpeg ({recommends})")
+    checks.check("ffmpeg" in recommends and "zenity" in recommends,
+                 f"mirtal recommends ffmpeg and zenity ({recommends})")
     modes = listing(deb)
     recorder = "usr/games/mirtal-record"
     checks.check(modes.get(recorder) == "-rwxr-xr-x", "mirtal-record is in /usr/games, executable")

@@ -43,7 +43,8 @@ TEST(RecordSettings, DefaultsAndEveryOption)
     EXPECT_FALSE(d.force);
 
     const ParseResult all = parse({"--tour", "--size", "321x201", "--fps", "12", "--supersample", "3",
-                                   "--hold", "0.5", "--glide", "1.25", "--force", "scene", "out.gif"});
+                                   "--hold", "0.5", "--glide", "1.25", "--force", "--time-limit", "300",
+                                   "--memory-limit", "0.5", "scene", "out.gif"});
     ASSERT_EQ(all.kind, ParseResult::Record) << all.message;
     const record::Settings& s = all.settings;
     EXPECT_EQ(s.content, Content::Tour);
@@ -55,6 +56,8 @@ TEST(RecordSettings, DefaultsAndEveryOption)
     EXPECT_EQ(s.holdSeconds, 0.5);
     EXPECT_EQ(s.glideSeconds, 1.25);
     EXPECT_TRUE(s.force);
+    EXPECT_EQ(s.readLimits.seconds, 300);
+    EXPECT_EQ(s.readLimits.memoryBytes, std::uint64_t(1) << 29);
 
     EXPECT_EQ(parse({"--flight", "a", "b.webm"}).settings.content, Content::Flight);
     EXPECT_EQ(parse({"--flight", "--tour", "a", "b.webm"}).settings.content, Content::TourThenFlight);
@@ -82,6 +85,9 @@ TEST(RecordSettings, BadCommandLinesGetOneLineThatSaysWhatToDo)
         {{"--glide", "nan", "data", "a.mp4"}, "--glide"},
         {{"--hold", "0", "--glide", "0", "data", "a.mp4"}, "--hold and --glide"},
         {{"--speed", "2", "data", "a.mp4"}, "--speed"},
+        {{"--time-limit", "0", "data", "a.mp4"}, "--time-limit"},
+        {{"--memory-limit", "a lot", "data", "a.mp4"}, "--memory-limit"},
+        {{"data", "a.mp4", "--memory-limit"}, "--memory-limit"},
         {{"data", "a.avi"}, ".mp4, .webm or .gif"},
         {{"data", "mp4"}, ".mp4, .webm or .gif"},
         {{"data", "dir.mp4/film"}, ".mp4, .webm or .gif"},

@@ -223,7 +223,10 @@ bool decodePicture(const SourcePicture& source, Picture& picture, std::string& w
     unsigned char* data =
         stbi_load_from_memory(bytes.data(), int(bytes.size()), &width, &height, &channels, 3);
     if (!data) {
-        why = std::string("cannot be decoded (") + stbi_failure_reason() + ")";
+        // stb names no reason for some broken pictures.
+        const char* reason = stbi_failure_reason();
+        why = std::string("cannot be decoded (") +
+              (reason && *reason ? reason : "not a picture stb reads") + ")";
         return false;
     }
     // stb gives the top row first; the bitmaps hold the bottom row first.

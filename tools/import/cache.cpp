@@ -92,7 +92,8 @@ std::string importStamp(const std::string& realPath, unsigned long long size, lo
 }
 
 CachedScene importIntoCache(const std::string& model, const std::string& root,
-                            const std::string& version, const std::string& program)
+                            const std::string& version, const std::string& program,
+                            const ReadLimits& limits)
 {
     struct stat info {};
     if (stat(model.c_str(), &info) != 0)
@@ -118,7 +119,7 @@ CachedScene importIntoCache(const std::string& model, const std::string& root,
         return cached;
 
     // A bad model is refused before the cache is touched or anything said.
-    const SourceModel source = readModel(realPath);
+    const SourceModel source = readModel(realPath, limits);
 
     std::error_code error;
     fs::create_directories(root, error);

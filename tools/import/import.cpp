@@ -74,7 +74,7 @@ Result build(SourceModel model, const ImportSettings& settings, std::size_t targ
 void importModel(const ImportSettings& settings)
 {
     checkOutput(settings);
-    importModel(settings, readModel(settings.modelPath));
+    importModel(settings, readModel(settings.modelPath, settings.readLimits));
 }
 
 void importModel(const ImportSettings& settings, const SourceModel& model)

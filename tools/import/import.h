@@ -4,7 +4,9 @@
 // four raw terrain images. The whole pipeline, each stage plain data in and
 // plain data out, with no GL:
 //
-//   readModel      (read_model.cpp)  assimp -> vertices, triangles, materials
+//   readModel      (read_isolated.cpp) reads in a child process, under limits:
+//     readWithAssimp (read_model.cpp)  assimp -> vertices, triangles, materials
+//     encodeSourceModel, decodeSourceModel (model_bytes.cpp) the child's answer
 //   leaveOutGlass  (glass.cpp)       no faces of see-through materials, but for --keep-glass
 //   simplifyModel  (simplify.cpp)    fewer triangles, for --max-quads
 //   placeModel     (placement.cpp)   model space -> world space (z up), scaled
@@ -30,7 +32,18 @@
 #include <functional>
 #include <stdexcept>
 #include <string>
+#include <string_view>
 #include <vector>
+
+// How long, and with how much memory, the model library may read a model
+// (read_isolated.cpp).
+struct ReadLimits {
+    double seconds = 0;              // --time-limit; 0: readTimeLimit() of the file's size
+    std::uint64_t memoryBytes = 0;   // --memory-limit; 0: defaultMemoryLimit()
+    // A test build's planted fault (tests/import/planted_faults.h), run in
+    // the reading process just before the library reads; never set otherwise.
+    void (*plantedFault)() = nullptr;
+};
 
 // Every option of the command line.
 struct ImportSettings {
@@ -48,6 +61,7 @@ struct ImportSettings {
     double turnDegrees = 0;     // --turn: about the vertical, counter-clockwise from above
     std::string windowsZip;     // --windows-zip: also the Windows walk-through (windows_zip.h)
     std::string webPage;        // --web: also the web walk-through's single HTML (web_page.h)
+    ReadLimits readLimits;      // --time-limit, --memory-limit
 };
 
 // What is wrong with the input, in words for the person who gave it; the
@@ -147,7 +161,32 @@ std::string describeDropped(const DroppedFaces& dropped);
 // Reads the model with assimp, all meshes under their node transforms,
 // triangulated. Throws ImportError when the file cannot be read or holds no
 // triangle to draw.
-SourceModel readModel(const std::string& path);
+SourceModel readWithAssimp(const std::string& path);
+
+// readWithAssimp in a child process, which hands the model back: a crash
+// of the library, a read past the time limit and an allocation past the
+// memory limit become an ImportError that says so, as does what the child
+// throws (anything else it throws comes back as a std::runtime_error).
+SourceModel readModel(const std::string& path, const ReadLimits& limits = {});
+
+// The time limit of a file of that size: ReadSecondsFloor seconds and
+// ReadSecondsPerMB more a megabyte, rounded up to a whole second.
+extern const double ReadSecondsFloor, ReadSecondsPerMB;
+double readTimeLimit(std::uintmax_t fileBytes);
+// The memory the library may take when none is given: half the machine's.
+std::uint64_t defaultMemoryLimit();
+// --time-limit SECONDS (whole, from 1) and --memory-limit GB (gigabytes of
+// 2^30 bytes, above 0), as every command line that imports takes them:
+// whether `option` is one, and its value into `limits`, or what is wrong
+// with it.
+bool isReadLimitOption(const std::string& option);
+std::string parseReadLimit(const std::string& option, const std::string& value, ReadLimits& limits);
+
+// The model as bytes, given to `out` piece by piece, and back; decoding
+// throws ImportError when the bytes are cut short or garbled.
+void encodeSourceModel(const SourceModel& model,
+                       const std::function<void(const char*, std::size_t)>& out);
+SourceModel decodeSourceModel(std::string_view bytes);
 
 // -------------------------------------------------------------------- glass
 
@@ -345,4 +384,5 @@ struct CachedScene {
 // error and the import's report on standard output. Throws ImportError
 // about the model, or OutputError about the cache.
 CachedScene importIntoCache(const std::string& model, const std::string& root,
-                            const std::string& version, const std::string& program);
+                            const std::string& version, const std::string& program,
+                            const ReadLimits& limits = {});

@@ -1,6 +1,6 @@
 // Reading a model with assimp: every mesh under its node transforms, as
 // triangles with their materials and pictures, in plain data that outlives
-// the library's scene. Entry point: readModel().
+// the library's scene. Entry point: readWithAssimp().
 #include "import.h"
 
 #include <assimp/DefaultLogger.hpp>
@@ -12,16 +12,9 @@
 
 #include <algorithm>
 #include <cctype>
-#include <chrono>
 #include <cmath>
-#include <condition_variable>
-#include <cstdio>
-#include <cstdlib>
 #include <filesystem>
 #include <map>
-#include <mutex>
-#include <thread>
-#include <unistd.h>
 
 namespace fs = std::filesystem;
 
@@ -487,75 +480,12 @@ public:
     ScopedLogger& operator=(const ScopedLogger&) = delete;
 };
 
-// Some malformed files keep assimp reading for hours, taking memory as it
-// goes (a vertex count of hundreds of billions in a file of a few lines:
-// invalid/OutOfMemory.off grows by gigabytes). Reading may take 20 s and 4 s
-// more a megabyte of file, and 1 GB of memory and 100 bytes more a byte of
-// file (a model of 2 MB and 120 000 faces reads in 2 s and 100 MB); past
-// either the tool gives up with its message and status 2. Nothing has been
-// written by then.
-class ReadingWatchdog {
-public:
-    ReadingWatchdog(const std::string& path, std::uintmax_t fileBytes)
-        : path_(path),
-          timeLimit_(std::chrono::seconds(20 + 4 * std::chrono::seconds::rep(fileBytes >> 20))),
-          memoryLimit_((std::uintmax_t(1) << 30) + 100 * fileBytes),
-          thread_([this] { watch(); })
-    {
-    }
-    ~ReadingWatchdog()
-    {
-        {
-            std::lock_guard<std::mutex> lock(mutex_);
-            done_ = true;
-        }
-        wake_.notify_one();
-        thread_.join();
-    }
-    ReadingWatchdog(const ReadingWatchdog&) = delete;
-    ReadingWatchdog& operator=(const ReadingWatchdog&) = delete;
-
-private:
-    static std::uintmax_t residentBytes()
-    {
-        unsigned long long pages = 0, resident = 0;
-        std::FILE* statm = std::fopen("/proc/self/statm", "r");
-        if (!statm)
-            return 0;
-        const int read = std::fscanf(statm, "%llu %llu", &pages, &resident);
-        std::fclose(statm);
-        return read == 2 ? std::uintmax_t(resident) * std::uintmax_t(sysconf(_SC_PAGESIZE)) : 0;
-    }
-
-    void watch()
-    {
-        const auto start = std::chrono::steady_clock::now();
-        std::unique_lock<std::mutex> lock(mutex_);
-        while (!wake_.wait_for(lock, std::chrono::milliseconds(100), [this] { return done_; })) {
-            const bool late = std::chrono::steady_clock::now() - start > timeLimit_;
-            const bool large = residentBytes() > memoryLimit_;
-            if (late || large) {
-                std::fprintf(stderr, "mirtal-import: %s: %s; a malformed model?\n", path_.c_str(),
-                             late ? ("not read after " + std::to_string(timeLimit_.count()) + " s").c_str()
-                                  : "reading it takes far more memory than such a file could need");
-                std::_Exit(2);
-            }
-        }
-    }
-
-    std::string path_;
-    std::chrono::seconds timeLimit_;
-    std::uintmax_t memoryLimit_;
-    std::mutex mutex_;
-    std::condition_variable wake_;
-    bool done_ = false;
-    std::thread thread_;
-};
-
+// The library's message in one line: its line ends, and any other control
+// byte it quotes from a broken file, become spaces.
 std::string oneLine(std::string text)
 {
-    std::replace(text.begin(), text.end(), '\n', ' ');
-    std::replace(text.begin(), text.end(), '\r', ' ');
+    std::replace_if(
+        text.begin(), text.end(), [](unsigned char c) { return c < 0x20 || c == 0x7f; }, ' ');
     while (!text.empty() && text.back() == ' ')
         text.pop_back();
     return text;
@@ -582,7 +512,7 @@ std::string describeDropped(const DroppedFaces& d)
     return text;
 }
 
-SourceModel readModel(const std::string& path)
+SourceModel readWithAssimp(const std::string& path)
 {
     std::error_code error;
     const fs::file_status status = fs::status(path, error);
@@ -601,16 +531,13 @@ SourceModel readModel(const std::string& path)
     // be counted.
     const aiScene* scene = nullptr;
     std::size_t facesTakenOut = 0;
-    {
-        const ReadingWatchdog watchdog(path, fs::file_size(path, error));
-        scene = importer.ReadFile(path, 0);
-        if (scene) {
-            facesTakenOut = mendScene(const_cast<aiScene*>(scene), model.dropped);
-            if (scene->mNumMeshes == 0 && model.dropped.total() > 0)
-                throw ImportError("no face left to draw (dropped: " + describeDropped(model.dropped) + ")");
-            scene = importer.ApplyPostProcessing(aiProcess_ValidateDataStructure | aiProcess_Triangulate |
-                                                 aiProcess_SortByPType | aiProcess_JoinIdenticalVertices);
-        }
+    scene = importer.ReadFile(path, 0);
+    if (scene) {
+        facesTakenOut = mendScene(const_cast<aiScene*>(scene), model.dropped);
+        if (scene->mNumMeshes == 0 && model.dropped.total() > 0)
+            throw ImportError("no face left to draw (dropped: " + describeDropped(model.dropped) + ")");
+        scene = importer.ApplyPostProcessing(aiProcess_ValidateDataStructure | aiProcess_Triangulate |
+                                             aiProcess_SortByPType | aiProcess_JoinIdenticalVertices);
     }
     if (!scene) {
         const std::string why = oneLine(importer.GetErrorString());

@@ -60,7 +60,8 @@ int main(int argc, char** argv)
     if (record::isModelFile(scene)) {
         const std::string root = cacheRoot(std::getenv("XDG_CACHE_HOME"), std::getenv("HOME"));
         if (const int status = runImport("mirtal-record", settings.scene, "the cache folder " + root, [&] {
-                scene = importIntoCache(scene, root, MIRTAL_VERSION, "mirtal-record").folder;
+                scene = importIntoCache(scene, root, MIRTAL_VERSION, "mirtal-record",
+                                        settings.readLimits).folder;
             }))
             return status;
     }

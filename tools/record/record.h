@@ -20,6 +20,7 @@
 #pragma once
 
 #include "flight/flight_path.h"
+#include "import.h"
 #include "math/vector.h"
 
 #include <cstdint>
@@ -46,6 +47,7 @@ struct Settings {
     double holdSeconds = 2;    // on each preset view of the tour
     double glideSeconds = 2;   // from one view of the tour to the next
     bool force = false;        // replace an existing output
+    ReadLimits readLimits;     // --time-limit, --memory-limit: reading a model file (import.h)
 };
 
 // What parseArguments found: settings to record, a request for the usage

@@ -100,6 +100,10 @@ std::string usageText()
            "  --fps N            frames a second (default 30)\n"
            "  --supersample K    draw each frame at K times the size and reduce it (default 2)\n"
            "  --force            replace an existing OUTPUT\n"
+           "  --time-limit S     seconds the model library may take to read a model file\n"
+           "                     (default 60, and 1 more a megabyte of the file)\n"
+           "  --memory-limit GB  memory it may take to read it, in gigabytes (default half\n"
+           "                     of this machine's)\n"
            "Needs ffmpeg on the PATH and an X display.\n";
 }
 
@@ -162,6 +166,11 @@ ParseResult parseArguments(int argc, const char* const* argv)
         } else if (option == "--hold" || option == "--glide") {
             if (!parseSeconds(value, option == "--hold" ? s.holdSeconds : s.glideSeconds))
                 return error(option + " wants seconds from 0 to 3600 (for example " + option + " 2)");
+            ++i;
+        } else if (isReadLimitOption(option)) {
+            const std::string problem = parseReadLimit(option, value ? value : "", s.readLimits);
+            if (!problem.empty())
+                return error(problem);
             ++i;
         } else if (option.size() > 1 && option[0] == '-') {
             return error("unknown option " + option + "; see mirtal-record --help");
