@@ -14,12 +14,15 @@
 // Module.pressKey(keyCode) gives the program a key press and release as
 // the keyboard would; Module.reshapeWindow(width, height) resizes the
 // canvas as a window manager resizes a window, through the reshape
-// callback.
+// callback. With Module.measureFrames set, each pass that swaps ends by
+// waiting for the GL (a one-pixel read) and adds its milliseconds to
+// Module.frameWorkMs, the frame's own work, as the native benchmark times
+// a frame between glFinish calls; the browser's showing of it is left out.
 // Entry points: glutMainLoop, glutIdleFunc, glutPostRedisplay,
 // glutSwapBuffers.
 
 mergeInto(LibraryManager.library, {
-  $MirtalLoop__deps: ['$GLUT', '$callUserCallback', 'glutReshapeWindow'],
+  $MirtalLoop__deps: ['$GLUT', '$GL', '$callUserCallback', 'glutReshapeWindow'],
   $MirtalLoop__postset:
     "Module['pressKey'] = function(keyCode) {" +
     "  var event = {keyCode: keyCode, shiftKey: false, ctrlKey: false, altKey: false," +
@@ -35,6 +38,7 @@ mergeInto(LibraryManager.library, {
     idleOwed: false,  // the idle callback, held back by a swap
     swapped: false,   // in this animation frame
     ended: false,
+    pixel: new Uint8Array(4),  // where a measured frame's one-pixel read goes
 
     deliver: function(handler, event) {
       if (MirtalLoop.ended || ABORT) return;
@@ -44,6 +48,7 @@ mergeInto(LibraryManager.library, {
     pass: function() {
       if (MirtalLoop.ended || ABORT) return;
       MirtalLoop.swapped = false;
+      var start = Module['measureFrames'] ? performance.now() : 0;
       callUserCallback(function() {
         if (MirtalLoop.idleOwed) {
           MirtalLoop.idleOwed = false;
@@ -57,6 +62,10 @@ mergeInto(LibraryManager.library, {
         if (MirtalLoop.swapped) MirtalLoop.idleOwed = true;
         else if (GLUT.idleFunc) {{{ makeDynCall('v', 'GLUT.idleFunc') }}}();
       });
+      if (start && MirtalLoop.swapped && GLctx) {
+        GLctx.readPixels(0, 0, 1, 1, GLctx.RGBA, GLctx.UNSIGNED_BYTE, MirtalLoop.pixel);
+        (Module['frameWorkMs'] = Module['frameWorkMs'] || []).push(performance.now() - start);
+      }
       if (!MirtalLoop.ended && !ABORT) requestAnimationFrame(MirtalLoop.pass);
     },
   },

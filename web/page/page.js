@@ -215,6 +215,13 @@
       });
     }).then(function(program) {
       mirtal.menuOpen = function() { return program.menuOpen(); };
+      // For benchmarks: the milliseconds of each frame's own work, from
+      // measureFrames(true) on (web/glut/main_loop.js).
+      mirtal.measureFrames = function(on) {
+        program.measureFrames = on;
+        program.frameWorkMs = [];
+      };
+      mirtal.frameWorkMs = function() { return program.frameWorkMs || []; };
       setUpFullWindow(program);
       setUpTouchKeys(program);
     });
