@@ -46,7 +46,7 @@ async function webImport(files, model, options = [], more = {}) {
 
 // The native import of the same files, copied into a scratch folder and
 // named as the web build names them.
-function nativeImport(files, model, options = []) {
+function nativeImport(files, model, options = [], succeeds = true) {
   const work = harness.scratchFolder('mirtal-import-node-');
   for (const file of files) {
     fs.mkdirSync(path.dirname(path.join(work, file.path)), {recursive: true});
@@ -55,9 +55,9 @@ function nativeImport(files, model, options = []) {
   const run = childProcess.spawnSync(harness.IMPORTER,
                                      [model, 'scene', '--web', 'walk-through.html', ...options],
                                      {cwd: work, encoding: 'utf8', timeout: 120000});
-  const scene = new Map(fs.readdirSync(path.join(work, 'scene'))
-    .map(name => [name, fs.readFileSync(path.join(work, 'scene', name))]));
-  const html = fs.readFileSync(path.join(work, 'walk-through.html'));
+  const scene = succeeds ? new Map(fs.readdirSync(path.join(work, 'scene'))
+    .map(name => [name, fs.readFileSync(path.join(work, 'scene', name))])) : null;
+  const html = succeeds ? fs.readFileSync(path.join(work, 'walk-through.html')) : null;
   fs.rmSync(work, {recursive: true, force: true});
   return {status: run.status, stdout: run.stdout, stderr: run.stderr, scene, html};
 }
@@ -88,4 +88,51 @@ test('models of each format import as the native importer imports them', {timeou
       assert.ok(web.progress.some(p => p.stage === 'reading' && p.fraction > 0));
     });
   }
+});
+
+test('bad input gets the native importer\'s line and status', {timeout: 300000}, async t => {
+  const gltf = path.join(MODELS, 'glTF2/BoxTextured-glTF');
+  const box = harness.filesIn(path.join(MODELS, 'glTF2/BoxTextured-glTF-Binary'), ['BoxTextured.glb']);
+  const cases = [
+    {name: 'not a model', files: [{path: 'notes.txt', bytes: new TextEncoder().encode('a list\n')}]},
+    {name: 'a glTF without its .bin', files: harness.filesIn(gltf, ['BoxTextured.gltf', 'CesiumLogoFlat.png'])},
+    {name: 'a glTF without its picture', files: harness.filesIn(gltf, ['BoxTextured.gltf', 'BoxTextured0.bin'])},
+    {name: 'a bad option value', files: box, options: ['--max-quads', '0']},
+  ];
+  for (const c of cases)
+    await t.test(c.name, async () => {
+      const native = nativeImport(c.files, c.files[0].path, c.options, false);
+      const web = await webImport(c.files, c.files[0].path, c.options);
+      assert.strictEqual(web.status, native.status);
+      assert.strictEqual(linesOf(web.lines, true), native.stderr);
+      assert.strictEqual(web.crashed, false);
+    });
+  await t.test('--windows-zip', async () => {
+    const web = await webImport(box, 'BoxTextured.glb', ['--windows-zip', 'box.zip']);
+    assert.strictEqual(web.status, 2);
+    assert.deepStrictEqual(web.lines, [{isError: true, text: 'mirtal-import: the Windows walk-through is ' +
+      'not made in the browser (mirtal-import on Linux makes it); save the web walk-through instead'}]);
+  });
+});
+
+test('a crash of the module is one line of the command line\'s, and the next import works',
+     {timeout: 300000}, async t => {
+  const planted = path.join(harness.ROOT, 'build-web', 'importer-build', 'importer-tests');
+  const createPlanted = require(path.join(planted, 'mirtal-import-planted.js'));
+  const plantedWasm = new WebAssembly.Module(fs.readFileSync(path.join(planted, 'mirtal-import-planted.wasm')));
+  const box = harness.filesIn(path.join(MODELS, 'glTF2/BoxTextured-glTF-Binary'), ['BoxTextured.glb']);
+  for (const [fault, words] of [['crash', 'memory access out of bounds'], ['abort', 'aborted']])
+    await t.test(fault, async () => {
+      const web = await webImport(box, 'BoxTextured.glb', [], {
+        wasmModule: plantedWasm,
+        createModule: settings => createPlanted({...settings, preRun: [module => {
+          module.ENV.MIRTAL_PLANTED_FAULT = fault;
+        }]}),
+      });
+      assert.deepStrictEqual({status: web.status, crashed: web.crashed, html: web.html}, {status: 1, crashed: true, html: null});
+      assert.deepStrictEqual(web.lines, [{isError: true, text: 'mirtal-import: BoxTextured.glb: the model ' +
+                                         `library crashed reading it (${words})`}]);
+    });
+  const after = await webImport(box, 'BoxTextured.glb');
+  assert.strictEqual(after.status, 0);
 });
