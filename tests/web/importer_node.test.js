@@ -31,8 +31,8 @@ const CASES = [
 
 // The import's stages and the share done as each starts, as import.h has
 // them, and the end.
-const STAGE_STARTS = [['reading', 0], ['simplifying', 0.3], ['placing', 0.4], ['quads', 0.45],
-                      ['bitmaps', 0.55], ['writing', 0.7], ['done', 1]];
+const STAGE_STARTS = [['reading', 0], ['simplifying', 0.15], ['placing', 0.2], ['quads', 0.2],
+                      ['bitmaps', 0.25], ['writing', 0.3], ['page', 0.6], ['done', 1]];
 
 const importer = harness.webImporter();
 

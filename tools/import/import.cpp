@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <cstring>
 
 // Measured with tools/bench_frames (the normal-mode frame, the median of
 // 100) on imported folders under tests/with_xvfb.sh: Mesa 22 llvmpipe on 2
@@ -52,29 +53,21 @@ struct Result {
     DroppedFaces dropped;
 };
 
-// Tells the caller that the stage of that name starts.
-void stageStarts(const std::string& name)
-{
-    for (const ImportStage& stage : ImportStages)
-        if (name == stage.name)
-            reportImportProgress(stage.name, stage.start);
-}
-
 Result build(SourceModel model, const ImportSettings& settings, std::size_t targetTriangles)
 {
     Result r;
-    stageStarts("simplifying");
+    importStageStarts("simplifying");
     r.glass = leaveOutGlass(model, settings);
     r.triangles = model.triangles.size();
     if (settings.maxQuads > 0)
         r.simplify = simplifyModel(model, targetTriangles);
-    stageStarts("placing");
+    importStageStarts("placing");
     r.placement = placeModel(model, settings);
-    stageStarts("quads");
+    importStageStarts("quads");
     r.quads = makeQuads(model, r.quadReport);
     if (r.quads.empty())
         throw ImportError("no face left to draw (dropped: " + describeDropped(model.dropped) + ")");
-    stageStarts("bitmaps");
+    importStageStarts("bitmaps");
     r.bitmaps = makeBitmaps(model, r.quads, settings, r.bitmapReport);
     r.modelQuads = r.quads.size();
     r.dropped = model.dropped;
@@ -83,10 +76,17 @@ Result build(SourceModel model, const ImportSettings& settings, std::size_t targ
 
 } // namespace
 
+void importStageStarts(const char* name)
+{
+    for (const ImportStage& stage : ImportStages)
+        if (std::strcmp(name, stage.name) == 0)
+            reportImportProgress(stage.name, stage.start);
+}
+
 void importModel(const ImportSettings& settings)
 {
     checkOutput(settings);
-    stageStarts("reading");
+    importStageStarts("reading");
     importModel(settings, readModel(settings.modelPath, settings.readLimits));
 }
 
@@ -173,7 +173,7 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
                      r.modelQuads, frameMs, comfortable);
     }
 
-    stageStarts("writing");
+    importStageStarts("writing");
     writeScene(r.quads, r.bitmaps, settings);
     std::printf("  written: %s\n",
                 (settings.reportedPath.empty() ? settings.outputPath : settings.reportedPath).c_str());

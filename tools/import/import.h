@@ -178,8 +178,7 @@ std::uint64_t defaultMemoryLimit();
 // --time-limit SECONDS (whole, from 1) and --memory-limit GB (gigabytes of
 // 2^30 bytes, above 0), as every command line that imports takes them:
 // whether `option` is one, and its value into `limits`, or what is wrong
-// with it.
-// (read_limits.cpp)
+// with it. These four and limitFigure are in read_limits.cpp.
 bool isReadLimitOption(const std::string& option);
 std::string parseReadLimit(const std::string& option, const std::string& value, ReadLimits& limits);
 // A limit in its messages' words: 140, 11.7, 0.25 (three figures, or whole
@@ -347,12 +346,17 @@ struct ImportStage {
     const char* name;
     double start;  // the share of the import done when it starts
 };
-// In the order they run; reading (the library's own progress) goes from
-// its start to the next stage's.
+// In the order they run, with --web the single HTML file last ("page",
+// writeWebPage); reading (the library's own progress) goes from its start
+// to the next stage's. The shares are those of the web build's import of
+// the test models (tests/web/bench_import.js), where writing the scene's
+// pictures and the page's pack take most of the time.
 constexpr ImportStage ImportStages[] = {
-    {"reading", 0},   {"simplifying", 0.3}, {"placing", 0.4},
-    {"quads", 0.45},  {"bitmaps", 0.55},    {"writing", 0.7},
+    {"reading", 0},  {"simplifying", 0.15}, {"placing", 0.2}, {"quads", 0.2},
+    {"bitmaps", 0.25}, {"writing", 0.3},    {"page", 0.6},
 };
+// Tells reportImportProgress that the stage of that name starts.
+void importStageStarts(const char* name);
 
 // ------------------------------------------------------------- the pipeline
 

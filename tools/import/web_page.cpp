@@ -3,6 +3,7 @@
 #include "web_page.h"
 
 #include "artefact_files.h"
+#include "import.h"
 
 #include <zlib.h>
 
@@ -180,6 +181,7 @@ bool checkWebPagePlace(const std::string& htmlPath, bool replace, std::string& e
 bool writeWebPage(const std::string& htmlPath, const std::string& sceneFolder, const WebKit& kit,
                   bool replace, std::string& error)
 {
+    importStageStarts("page");
     std::vector<PackEntry> entries{{ScriptName, {}}, {WasmName, {}}};
     std::string page, pack, html;
     if (!readKitFile(kit.script, entries[0].bytes, error) ||
