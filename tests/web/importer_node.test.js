@@ -118,6 +118,15 @@ test('bad input gets the native importer\'s line and status', {timeout: 300000},
       assert.strictEqual(linesOf(web.lines, true), native.stderr);
       assert.strictEqual(web.crashed, false);
     });
+  // A file that makes the library ask for more than the module's 4 GB, at
+  // once: natively it stops at the reading process's memory limit.
+  await t.test('a model too large for the memory', async () => {
+    const web = await webImport(harness.filesIn(path.join(MODELS, 'invalid'), ['OutOfMemory.off']),
+                                'OutOfMemory.off');
+    assert.strictEqual(web.status, 2);
+    assert.deepStrictEqual(web.lines, [{isError: true,
+                                        text: 'mirtal-import: OutOfMemory.off: too large to import in this memory'}]);
+  });
   await t.test('--windows-zip', async () => {
     const web = await webImport(box, 'BoxTextured.glb', ['--windows-zip', 'box.zip']);
     assert.strictEqual(web.status, 2);
