@@ -141,12 +141,13 @@
 
     const scene = new Map();
     let html = null;
-    if (status === 0) {
-      const folder = `${WORK}/${sceneName}`;
+    // (--help and --version end well with neither.)
+    const folder = `${WORK}/${sceneName}`, page = `${WORK}/${pageName}`;
+    if (status === 0 && FS.analyzePath(folder).exists && FS.analyzePath(page).exists) {
       for (const name of FS.readdir(folder))
         if (name !== '.' && name !== '..')
           scene.set(name, FS.readFile(`${folder}/${name}`));
-      html = FS.readFile(`${WORK}/${pageName}`);
+      html = FS.readFile(page);
       onProgress('done', 1);
     }
     return {status, html, scene, crashed: false, memoryBytes: Module.HEAP8.length};
