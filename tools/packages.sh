@@ -38,8 +38,8 @@ RECORD_TEST_PACKAGES=(ffmpeg)
 WEB_PACKAGES=(emscripten dpkg-dev)
 # ... and the importer, whose libraries it builds from their Debian source
 # packages, with stb's and utf8cpp's headers, which those packages' repacks
-# leave out.
-WEB_PACKAGES+=(libstb-dev libutfcpp-dev)
+# leave out; assimp's build finds minizip with pkg-config.
+WEB_PACKAGES+=(libstb-dev libutfcpp-dev pkgconf)
 # The browser tests (tests/web/, the GL layer's among them): Debian's
 # Chromium, headless, driven by puppeteer-core from npm. npm comes with the
 # machine's Node.js (whose package conflicts with Debian's npm package, which
