@@ -12,8 +12,12 @@
 // - the native importer on the same files: its wall time, the median of
 //   ROUNDS, and the peak resident memory of it and its reading process
 //   (the larger: the children's ru_maxrss).
+// With --memory, what fits in the module's 4 GB instead: each model (a
+// large grid of tools/make_grid_model.py) imported once in node, its
+// status, last message, time and the module's memory at the end.
 // Run after tools/build_web.sh and a native build:
 //   node tests/web/bench_import.js [MODEL...]
+//   node tests/web/bench_import.js --memory MODEL...
 'use strict';
 
 const childProcess = require('child_process');
@@ -124,7 +128,25 @@ async function webImport(server, folder, names) {
   }
 }
 
+async function memoryOf(models) {
+  const {runMirtalImport} = require('../../web/importer/run_import.js');
+  const importer = harness.webImporter();
+  console.log('model | file MB | status | last message | s | module memory MiB');
+  for (const model of models) {
+    let last = '';
+    const start = performance.now();
+    const result = await runMirtalImport({
+      ...importer, files: harness.filesIn(path.dirname(model), [path.basename(model)]),
+      model: path.basename(model), onLine: text => { last = text; },
+    });
+    console.log(`${path.basename(model)} | ${(fs.statSync(model).size / 1e6).toFixed(0)} | ${result.status} | ` +
+                `${last} | ${((performance.now() - start) / 1000).toFixed(1)} | ${mib(result.memoryBytes)}`);
+  }
+}
+
 async function main() {
+  if (process.argv[2] === '--memory')
+    return memoryOf(process.argv.slice(3));
   const models = process.argv.length > 2 ? process.argv.slice(2) : MODELS;
   const wasm = fs.readFileSync(path.join(harness.WEB_IMPORTER, 'mirtal-import.wasm'));
   console.log(`mirtal-import.wasm: ${(wasm.length / 1e6).toFixed(2)} MB raw, ` +
