@@ -77,9 +77,10 @@ debian_source() {
         dpkg-source --no-check -x "$dir"/download/"$1"_*.dsc "$dir/source" > /dev/null
     fi
 }
-# built NAME: whether NAME is built with these flags; mark_built NAME.
-built() { [ "$(cat "$prefix/.built-$1" 2>/dev/null)" = "$lib_flags" ]; }
-mark_built() { echo "$lib_flags" > "$prefix/.built-$1"; }
+# built NAME [OPTION...]: whether NAME is built with these flags and
+# options; mark_built NAME [OPTION...].
+built() { [ "$(cat "$prefix/.built-$1" 2>/dev/null)" = "$lib_flags ${*:2}" ]; }
+mark_built() { echo "$lib_flags ${*:2}" > "$prefix/.built-$1"; }
 mkdir -p "$prefix/include" "$prefix/lib/pkgconfig"
 
 if ! built zlib; then
@@ -118,7 +119,13 @@ if ! built meshoptimizer; then
     mark_built meshoptimizer
 fi
 
-if ! built assimp; then
+# assimp's options: all its importers, as Debian builds them, and no
+# exporter; no commit of git's in it (its build asks git for one, and would
+# find this tree's).
+assimp_options=(-DBUILD_SHARED_LIBS=OFF -DASSIMP_NO_EXPORT=ON -DASSIMP_BUILD_TESTS=OFF
+                -DASSIMP_BUILD_ASSIMP_TOOLS=OFF -DASSIMP_BUILD_ZLIB=OFF -DASSIMP_WARNINGS_AS_ERRORS=OFF
+                -DASSIMP_BUILD_DOCS=OFF -DASSIMP_INSTALL_PDB=OFF -DASSIMP_IGNORE_GIT_HASH=ON)
+if ! built assimp "${assimp_options[@]}"; then
     echo "== assimp, from Debian's source package =="
     debian_source assimp
     src=$libs/assimp/source
@@ -141,13 +148,10 @@ if ! built assimp; then
         -DCMAKE_BUILD_TYPE=Release -DCMAKE_C_FLAGS="$assimp_flags" \
         -DCMAKE_CXX_FLAGS="$assimp_flags" \
         -DCMAKE_INSTALL_PREFIX="$prefix" -DCMAKE_PREFIX_PATH="$prefix" -DCMAKE_FIND_ROOT_PATH="$prefix" \
-        -DZLIB_ROOT="$prefix" -DBUILD_SHARED_LIBS=OFF -DASSIMP_NO_EXPORT=ON \
-        -DASSIMP_BUILD_TESTS=OFF -DASSIMP_BUILD_ASSIMP_TOOLS=OFF -DASSIMP_BUILD_ZLIB=OFF \
-        -DASSIMP_WARNINGS_AS_ERRORS=OFF -DASSIMP_BUILD_DOCS=OFF -DASSIMP_INSTALL_PDB=OFF \
-        "${emulator[@]}" > /dev/null
+        -DZLIB_ROOT="$prefix" "${assimp_options[@]}" "${emulator[@]}" > /dev/null
     cmake --build "$libs/assimp/build" -j"$jobs" > /dev/null
     cmake --install "$libs/assimp/build" > /dev/null
-    mark_built assimp
+    mark_built assimp "${assimp_options[@]}"
 fi
 
 echo "== the importer for the browser =="
