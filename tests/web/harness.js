@@ -419,3 +419,97 @@ module.exports = {
   compareViews, printComparison, nativePictures, Picture,
   readPpm, decodePng,
 };
+
+// --- the importer's page (build-web/runtime/importer.html) -----------------
+
+const IMPORTER_PAGE = path.join(RUNTIME, 'importer.html');
+
+// Opens the importer's page from file:// in a new page, its downloads going
+// into downloadFolder, and waits until the importer is ready.
+async function openImporterPage(browser, downloadFolder) {
+  const page = await browser.newPage();
+  await page.setViewport({width: 1000, height: 1400, deviceScaleFactor: 1});
+  page.consoleLines = [];
+  page.on('console', message => page.consoleLines.push(message.text()));
+  if (downloadFolder) {
+    const session = await page.createCDPSession();
+    await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloadFolder});
+  }
+  await page.goto(fileUrl(IMPORTER_PAGE), {waitUntil: 'load'});
+  await page.waitForFunction(() => window.mirtalImport && window.mirtalImport.ready,
+                             {timeout: 60000, polling: 50});
+  return page;
+}
+
+// What the importer's page shows: its status line, its report's lines
+// (each [text, isError]) and the walk-through frame's address.
+function importerPageState(page) {
+  return page.evaluate(() => ({
+    status: document.getElementById('status').textContent,
+    report: [...document.querySelectorAll('#report span')]
+      .map(line => [line.textContent.replace(/\n$/, ''), line.className === 'error']),
+    frame: document.getElementById('walk-through').getAttribute('src'),
+    finished: window.mirtalImport.finished,
+    lastStatus: window.mirtalImport.lastStatus,
+  }));
+}
+
+// Gives the page files through its file picker (input: 'pick-files' or
+// 'pick-folder'), with the options {id: value} set on its controls first
+// (true/false for a box), and resolves to importerPageState once the page
+// has answered: an import ended, or (until) its status line says so.
+async function importThroughPage(page, files, {options = {}, input = 'pick-files', until = null} = {}) {
+  await page.evaluate(settings => {
+    for (const control of document.querySelectorAll('#options input, #options select')) {
+      const value = settings[control.id];
+      if (control.type === 'checkbox') control.checked = value === true;
+      else control.value = value === undefined ? '' : String(value);
+    }
+  }, options);
+  const before = await page.evaluate(() => window.mirtalImport.finished);
+  await (await page.$(`#${input}`)).uploadFile(...files);
+  if (until)
+    await page.waitForFunction(text => document.getElementById('status').textContent.includes(text),
+                               {timeout: 60000, polling: 50}, until);
+  else
+    await page.waitForFunction(n => window.mirtalImport.finished > n, {timeout: 120000, polling: 100},
+                               before);
+  return importerPageState(page);
+}
+
+// The walk-through in the importer's page's frame, once it has drawn a
+// frame: a puppeteer Frame on which frames(), waitFrames() and the
+// walk-through's window.mirtal work as on a page.
+async function walkThroughFrame(page) {
+  const element = await page.waitForSelector('#walk-through:not([hidden])', {timeout: 60000});
+  const frame = await element.contentFrame();
+  await frame.waitForFunction(() => window.mirtal && (window.mirtal.frames > 0 ||
+                                                       window.mirtal.ended !== null),
+                              {timeout: 60000, polling: 50});
+  return frame;
+}
+
+// The canvas of the walk-through in frame, as shown on page, as a Picture.
+async function frameCanvasPicture(page, frame) {
+  const box = await (await frame.$('#canvas')).boundingBox();
+  const png = await page.screenshot({clip: box, captureBeyondViewport: false});
+  return decodePng(Buffer.from(png));
+}
+
+// Presses "Save walk-through" and resolves to the path of the file that
+// the browser downloaded into folder (empty before).
+async function saveFromImporterPage(page, folder) {
+  await page.click('#save');
+  for (let waited = 0; waited < 60000; waited += 100) {
+    const done = fs.readdirSync(folder).filter(name => !name.endsWith('.crdownload'));
+    if (done.length && !fs.readdirSync(folder).some(name => name.endsWith('.crdownload')))
+      return path.join(folder, done[0]);
+    await new Promise(resolve => setTimeout(resolve, 100));
+  }
+  throw new Error('the walk-through was not downloaded');
+}
+
+Object.assign(module.exports, {
+  IMPORTER_PAGE, openImporterPage, importerPageState, importThroughPage, walkThroughFrame,
+  frameCanvasPicture, saveFromImporterPage,
+});
