@@ -46,3 +46,8 @@ emcmake cmake -S web -B "$out/program" -DCMAKE_BUILD_TYPE=Release -DMIRTAL_WERRO
         -DMIRTAL_GLU_SOURCE="$glu/source" -DMIRTAL_RUNTIME_DIR="$out/runtime" > /dev/null
 cmake --build "$out/program" -j"$jobs"
 ls -l "$out/runtime"
+
+echo "== the importer's page, one file =="
+python3 web/import_page/assemble.py --importer "$out/importer" --run-import web/importer/run_import.js \
+        --runtime "$out/runtime" --out "$out/runtime/importer.html"
+ls -l "$out/runtime/importer.html"
