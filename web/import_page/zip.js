@@ -38,7 +38,7 @@ var readZip = (function() {
     for (var at = last; at >= first; --at)
       if (view.getUint32(at, true) === EndRecord) return at;
     return fail(view.byteLength < EndRecordSize ? 'it is too short to be a zip file'
-                                                : 'it is not a zip file (it has no end record)');
+                                                : 'it is not a zip file, or one cut short (it has no end record)');
   }
 
   function inflate(bytes) {
