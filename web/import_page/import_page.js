@@ -74,16 +74,12 @@
 
   // --- the importer's own files ------------------------------------------
 
-  function base64Bytes(text) {
-    var binary = atob(text);
-    var bytes = new Uint8Array(binary.length);
-    for (var i = 0; i < binary.length; ++i) bytes[i] = binary.charCodeAt(i);
-    return bytes;
-  }
-
-  function gunzip(bytes) {
-    var stream = new Blob([bytes]).stream().pipeThrough(new DecompressionStream('gzip'));
-    return new Response(stream).arrayBuffer().then(function(buffer) { return new Uint8Array(buffer); });
+  // The bytes of a base64 text of a gzip stream (fetched as a data: URL,
+  // which the browser decodes without a copy in a JS string).
+  function unpacked(base64) {
+    return fetch('data:application/gzip;base64,' + base64).then(function(response) {
+      return new Response(response.body.pipeThrough(new DecompressionStream('gzip'))).arrayBuffer();
+    }).then(function(buffer) { return new Uint8Array(buffer); });
   }
 
   function loadImporter() {
@@ -92,7 +88,7 @@
     if (lacking.length)
       return Promise.reject(new Error('this page lacks ' + lacking.join(', ') + ' (tools/build_web.sh ' +
                                       'builds it whole as importer.html)'));
-    return Promise.all(ImporterFiles.map(function(name) { return gunzip(base64Bytes(packed[name])); }))
+    return Promise.all(ImporterFiles.map(function(name) { return unpacked(packed[name]); }))
       .then(function(parts) {
         var files = {};
         ImporterFiles.forEach(function(name, i) { files[name] = parts[i]; });
