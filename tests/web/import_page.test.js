@@ -49,7 +49,7 @@ with zipfile.ZipFile(sys.argv[1], 'w') as z:
 // folder of their own, run there on the model's relative name as the page
 // runs it, and its status.
 function nativeLines(files, modelName, options = []) {
-  const folder = harness.scratchFolder(path.join(scratch, 'native-'));
+  const folder = fs.mkdtempSync(path.join(scratch, 'native-'));
   for (const [name, bytes] of Object.entries(files))
     fs.writeFileSync(path.join(folder, name), bytes);
   const result = childProcess.spawnSync(harness.IMPORTER, [...options, modelName, 'scene'],
@@ -106,7 +106,7 @@ test('models given as files, a folder and a zip show as the native program shows
 
 test('the saved walk-through is the file that mirtal-import --web writes, and opens from the disk',
      {timeout: 300000}, async () => {
-  const downloads = harness.scratchFolder(path.join(scratch, 'downloads-'));
+  const downloads = fs.mkdtempSync(path.join(scratch, 'downloads-'));
   const options = {'real-size': true, 'units': 'cm', 'max-quads': '1000', 'max-texture': '256',
                    'keep-glass': true, 'up': '+z', 'turn': '30'};
   const arguments_ = ['--real-size', '--units', 'cm', '--max-quads', '1000', '--max-texture', '256',
