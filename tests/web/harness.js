@@ -424,9 +424,10 @@ module.exports = {
 
 const IMPORTER_PAGE = path.join(RUNTIME, 'importer.html');
 
-// Opens the importer's page from file:// in a new page, its downloads going
-// into downloadFolder, and waits until the importer is ready.
-async function openImporterPage(browser, downloadFolder) {
+// Opens the importer's page (or another such file) from file:// in a new
+// page, its downloads going into downloadFolder, and waits until the
+// importer is ready.
+async function openImporterPage(browser, downloadFolder, file = IMPORTER_PAGE) {
   const page = await browser.newPage();
   await page.setViewport({width: 1000, height: 1400, deviceScaleFactor: 1});
   page.consoleLines = [];
@@ -435,7 +436,7 @@ async function openImporterPage(browser, downloadFolder) {
     const session = await page.createCDPSession();
     await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloadFolder});
   }
-  await page.goto(fileUrl(IMPORTER_PAGE), {waitUntil: 'load'});
+  await page.goto(fileUrl(file), {waitUntil: 'load'});
   await page.waitForFunction(() => window.mirtalImport && window.mirtalImport.ready,
                              {timeout: 60000, polling: 50});
   return page;
@@ -509,7 +510,35 @@ async function saveFromImporterPage(page, folder) {
   throw new Error('the walk-through was not downloaded');
 }
 
+// The importer's page in folder, assembled as importer.html is but with the
+// importer's test build (mirtal-import-planted, whose reading runs the
+// fault MIRTAL_PLANTED_FAULT names), the fault planted in each import of a
+// model whose name begins with "fault-"; returns its path.
+function plantedImporterPage(folder, fault) {
+  const built = process.env.MIRTAL_WEB_IMPORTER_TESTS ||
+      path.join(ROOT, 'build-web', 'importer-build', 'importer-tests');
+  const plant = `
+var plantedModel = null;
+self.addEventListener('message', function(event) { plantedModel = event.data.model; });
+var createMirtalImport = function(settings) {
+  return createMirtalImportPlanted(Object.assign({}, settings, {preRun: [function(module) {
+    if (/^fault-/.test(plantedModel)) module.ENV.MIRTAL_PLANTED_FAULT = ${JSON.stringify(fault)};
+  }]}));
+};
+`;
+  const importer = path.join(folder, 'importer');
+  fs.mkdirSync(importer);
+  fs.writeFileSync(path.join(importer, 'mirtal-import.js'),
+                   fs.readFileSync(path.join(built, 'mirtal-import-planted.js'), 'utf8') + plant);
+  fs.copyFileSync(path.join(built, 'mirtal-import-planted.wasm'), path.join(importer, 'mirtal-import.wasm'));
+  const page = path.join(folder, 'importer-planted.html');
+  run('python3', [path.join(ROOT, 'web', 'import_page', 'assemble.py'), '--importer', importer,
+                  '--run-import', path.join(ROOT, 'web', 'importer', 'run_import.js'),
+                  '--runtime', RUNTIME, '--out', page]);
+  return page;
+}
+
 Object.assign(module.exports, {
-  IMPORTER_PAGE, openImporterPage, importerPageState, importThroughPage, walkThroughFrame,
+  IMPORTER_PAGE, openImporterPage, plantedImporterPage, importerPageState, importThroughPage, walkThroughFrame,
   frameCanvasPicture, saveFromImporterPage,
 });

@@ -182,7 +182,16 @@ test('bad input gets the command line\'s lines or a line of the page\'s, and the
     assert.strictEqual(state.frame, warned.frame);
   }
   fs.rmSync(huge);
-  const last = await harness.importThroughPage(page, [model('FBX/box.fbx')]);
-  assert.strictEqual(last.lastStatus, 0, 'a new import works after them all');
   await page.close();
+  // The model library crashing: the command line's line for it, and the
+  // next import, in a worker of its own, works.
+  const planted = await harness.openImporterPage(browser, null, harness.plantedImporterPage(bad, 'crash'));
+  const crashed = await harness.importThroughPage(planted, [place('fault-box.fbx', read('FBX/box.fbx'))]);
+  assert.match(pageLines(crashed).join('\n'),
+               /^mirtal-import: fault-box\.fbx: the model library crashed reading it \(.+\)$/);
+  assert.strictEqual(crashed.lastStatus, 1);
+  assert.strictEqual(crashed.frame, null, 'no walk-through');
+  const last = await harness.importThroughPage(planted, [model('FBX/box.fbx')]);
+  assert.strictEqual(last.lastStatus, 0, 'a new import works after them all');
+  await planted.close();
 });
