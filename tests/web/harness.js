@@ -451,6 +451,7 @@ function importerPageState(page) {
       .map(line => [line.textContent.replace(/\n$/, ''), line.className === 'error']),
     frame: document.getElementById('walk-through').getAttribute('src'),
     finished: window.mirtalImport.finished,
+    refused: window.mirtalImport.refused,
     lastStatus: window.mirtalImport.lastStatus,
   }));
 }
@@ -458,8 +459,8 @@ function importerPageState(page) {
 // Gives the page files through its file picker (input: 'pick-files' or
 // 'pick-folder'), with the options {id: value} set on its controls first
 // (true/false for a box), and resolves to importerPageState once the page
-// has answered: an import ended, or (until) its status line says so.
-async function importThroughPage(page, files, {options = {}, input = 'pick-files', until = null} = {}) {
+// has answered: an import ended, or the page refused the files itself.
+async function importThroughPage(page, files, {options = {}, input = 'pick-files'} = {}) {
   await page.evaluate(settings => {
     for (const control of document.querySelectorAll('#options input, #options select')) {
       const value = settings[control.id];
@@ -467,14 +468,10 @@ async function importThroughPage(page, files, {options = {}, input = 'pick-files
       else control.value = value === undefined ? '' : String(value);
     }
   }, options);
-  const before = await page.evaluate(() => window.mirtalImport.finished);
+  const before = await page.evaluate(() => window.mirtalImport.finished + window.mirtalImport.refused);
   await (await page.$(`#${input}`)).uploadFile(...files);
-  if (until)
-    await page.waitForFunction(text => document.getElementById('status').textContent.includes(text),
-                               {timeout: 60000, polling: 50}, until);
-  else
-    await page.waitForFunction(n => window.mirtalImport.finished > n, {timeout: 120000, polling: 100},
-                               before);
+  await page.waitForFunction(n => window.mirtalImport.finished + window.mirtalImport.refused > n,
+                             {timeout: 120000, polling: 100}, before);
   return importerPageState(page);
 }
 

@@ -18,8 +18,9 @@
 // import that fails leaves the one before it.
 //
 // window.mirtalImport tells whoever drives the page how far it is: ready
-// (the importer compiled), readyMs, finished (imports ended) and
-// lastStatus; the mark importer:ready is left when it is ready.
+// (the importer compiled), readyMs, finished (imports ended), lastStatus,
+// and refused (files given that the page turned away itself: a bad zip,
+// too big); the mark importer:ready is left when it is ready.
 'use strict';
 
 (function() {
@@ -49,7 +50,8 @@
   var stageLabel = element('stage'), modelChoice = element('model'), importButton = element('import');
   var saveButton = element('save'), frame = element('walk-through'), dropZone = element('drop-zone');
 
-  var state = window.mirtalImport = {ready: false, readyMs: null, finished: 0, lastStatus: null};
+  var state = window.mirtalImport = {ready: false, readyMs: null, finished: 0, lastStatus: null,
+                                     refused: 0};
   var importer = null;     // {workerUrl, wasmModule, kit}
   var held = [];           // the files given last: [{path, bytes}]
   var running = null;      // {worker, model}
@@ -194,6 +196,7 @@
       else say('Which of these ' + models.length + ' files is the model? Choose it, then Import.');
     }).catch(function(error) {
       say(error.message);
+      state.refused += 1;
     });
   }
 
