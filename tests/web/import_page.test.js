@@ -70,7 +70,10 @@ test('models given as files, a folder and a zip show as the native program shows
     {name: 'BoxTextured.glb', native: 'glTF2/BoxTextured-glTF-Binary/BoxTextured.glb',
      given: [model('glTF2/BoxTextured-glTF-Binary/BoxTextured.glb')]},
     {name: 'spider.obj in a zip', native: 'OBJ/spider.obj', given: [spiderZip]},
-    {name: 'duck.dae in a folder', native: 'Collada/duck.dae', given: [duckFolder], input: 'pick-folder'},
+    {name: 'duck.dae in a folder', native: 'Collada/duck.dae', given: [duckFolder], input: 'pick-folder',
+     // The folder's name is part of the files' names, as the command line
+     // run beside the folder names the model.
+     first: 'mirtal-import: duck/duck.dae (COLLADA)'},
     {name: 'box.fbx', native: 'FBX/box.fbx', given: [model('FBX/box.fbx')]},
     {name: 'cube_with_diffuse_texture.3DS', native: '3DS/cube_with_diffuse_texture.3DS',
      given: [model('3DS/cube_with_diffuse_texture.3DS'), model('3DS/test.png')]},
@@ -87,9 +90,11 @@ test('models given as files, a folder and a zip show as the native program shows
   })();
   const page = await harness.openImporterPage(browser);
   const web = [];
-  for (const one of cases) {
+  for (const [index, one] of cases.entries()) {
     const state = await harness.importThroughPage(page, one.given, {input: one.input});
+    assert.strictEqual(state.finished, index + 1, `${one.name}: ${state.status}`);
     assert.strictEqual(state.lastStatus, 0, `${one.name}: ${JSON.stringify(state.report)}`);
+    if (one.first) assert.strictEqual(pageLines(state)[0], one.first);
     const frame = await harness.walkThroughFrame(page);
     await page.keyboard.press('F3');
     await harness.waitFrames(frame, 6);

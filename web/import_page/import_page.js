@@ -259,8 +259,13 @@
       died(event.message || 'the import stopped without saying why');
     };
     worker.onmessageerror = function() { died('its result could not be passed back to the page'); };
-    worker.postMessage({wasmModule: importer.wasmModule, files: held, model: model,
-                        options: commandOptions(), kit: importer.kit});
+    try {
+      worker.postMessage({wasmModule: importer.wasmModule, files: held, model: model,
+                          options: commandOptions(), kit: importer.kit});
+    } catch (error) {
+      // The files do not fit beside the page's own copy of them.
+      died('its files could not be given to the import (' + error.message + ')');
+    }
   }
 
   // Ends the running import with status (null: replaced by a new one), and
