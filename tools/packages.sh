@@ -36,6 +36,10 @@ RECORD_TEST_PACKAGES=(ffmpeg)
 # The web build (tools/build_web.sh): emscripten compiles the program, and
 # dpkg-source unpacks Debian's libglu source package, which it compiles too.
 WEB_PACKAGES=(emscripten dpkg-dev)
+# ... and the importer, whose libraries it builds from their Debian source
+# packages, with stb's and utf8cpp's headers, which those packages' repacks
+# leave out.
+WEB_PACKAGES+=(libstb-dev libutfcpp-dev)
 # The browser tests (tests/web/, the GL layer's among them): Debian's
 # Chromium, headless, driven by puppeteer-core from npm. npm comes with the
 # machine's Node.js (whose package conflicts with Debian's npm package, which

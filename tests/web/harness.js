@@ -420,6 +420,29 @@ module.exports = {
   readPpm, decodePng,
 };
 
+// --- the web build of mirtal-import ------------------------------------------
+
+// build-web/importer/ (tools/build_web.sh): mirtal-import.js and .wasm.
+const WEB_IMPORTER = process.env.MIRTAL_WEB_IMPORTER || path.join(ROOT, 'build-web', 'importer');
+
+// What runMirtalImport (web/importer/run_import.js) takes besides the
+// files: the module's factory, its wasm compiled, and the web runtime.
+function webImporter() {
+  const read = name => new Uint8Array(fs.readFileSync(path.join(RUNTIME, name)));
+  return {
+    createModule: require(path.join(WEB_IMPORTER, 'mirtal-import.js')),
+    wasmModule: new WebAssembly.Module(fs.readFileSync(path.join(WEB_IMPORTER, 'mirtal-import.wasm'))),
+    kit: {page: read('index.html'), script: read('mirtal.js'), wasm: read('mirtal.wasm')},
+  };
+}
+
+// Files as runMirtalImport takes them: each name relative to folder.
+function filesIn(folder, names) {
+  return names.map(name => ({path: name, bytes: new Uint8Array(fs.readFileSync(path.join(folder, name)))}));
+}
+
+Object.assign(module.exports, {WEB_IMPORTER, webImporter, filesIn});
+
 // --- the importer's page (build-web/runtime/importer.html) -----------------
 
 const IMPORTER_PAGE = path.join(RUNTIME, 'importer.html');

@@ -52,17 +52,29 @@ struct Result {
     DroppedFaces dropped;
 };
 
+// Tells the caller that the stage of that name starts.
+void stageStarts(const std::string& name)
+{
+    for (const ImportStage& stage : ImportStages)
+        if (name == stage.name)
+            reportImportProgress(stage.name, stage.start);
+}
+
 Result build(SourceModel model, const ImportSettings& settings, std::size_t targetTriangles)
 {
     Result r;
+    stageStarts("simplifying");
     r.glass = leaveOutGlass(model, settings);
     r.triangles = model.triangles.size();
     if (settings.maxQuads > 0)
         r.simplify = simplifyModel(model, targetTriangles);
+    stageStarts("placing");
     r.placement = placeModel(model, settings);
+    stageStarts("quads");
     r.quads = makeQuads(model, r.quadReport);
     if (r.quads.empty())
         throw ImportError("no face left to draw (dropped: " + describeDropped(model.dropped) + ")");
+    stageStarts("bitmaps");
     r.bitmaps = makeBitmaps(model, r.quads, settings, r.bitmapReport);
     r.modelQuads = r.quads.size();
     r.dropped = model.dropped;
@@ -74,6 +86,7 @@ Result build(SourceModel model, const ImportSettings& settings, std::size_t targ
 void importModel(const ImportSettings& settings)
 {
     checkOutput(settings);
+    stageStarts("reading");
     importModel(settings, readModel(settings.modelPath, settings.readLimits));
 }
 
@@ -160,6 +173,7 @@ void importModel(const ImportSettings& settings, const SourceModel& model)
                      r.modelQuads, frameMs, comfortable);
     }
 
+    stageStarts("writing");
     writeScene(r.quads, r.bitmaps, settings);
     std::printf("  written: %s\n",
                 (settings.reportedPath.empty() ? settings.outputPath : settings.reportedPath).c_str());

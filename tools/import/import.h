@@ -179,8 +179,13 @@ std::uint64_t defaultMemoryLimit();
 // 2^30 bytes, above 0), as every command line that imports takes them:
 // whether `option` is one, and its value into `limits`, or what is wrong
 // with it.
+// (read_limits.cpp)
 bool isReadLimitOption(const std::string& option);
 std::string parseReadLimit(const std::string& option, const std::string& value, ReadLimits& limits);
+// A limit in its messages' words: 140, 11.7, 0.25 (three figures, or whole
+// from 100 up); --memory-limit counts LimitBytesPerGB to the gigabyte.
+std::string limitFigure(double value);
+constexpr double LimitBytesPerGB = 1 << 30;
 
 // The model as bytes, given to `out` piece by piece, and back; decoding
 // throws ImportError when the bytes are cut short or garbled.
@@ -327,6 +332,27 @@ void writeScene(const std::vector<WorldQuad>& quads, const std::vector<SceneBitm
 // Refuses, before any work, an output that exists and is not an empty folder
 // (unless settings.force and it is a folder).
 void checkOutput(const ImportSettings& settings);
+
+// ----------------------------------------------------------------- progress
+
+// How far an import has come, for a caller that shows it while it runs:
+// the pipeline calls this as each stage starts, and the model library as
+// it reads, with `stage` a short word and `done` the share of the whole
+// import done, from 0 to 1 (the shares are rough: ImportStages). The
+// command line's (progress.cpp) does nothing; the web build links its own,
+// which tells the page.
+void reportImportProgress(const char* stage, double done);
+
+struct ImportStage {
+    const char* name;
+    double start;  // the share of the import done when it starts
+};
+// In the order they run; reading (the library's own progress) goes from
+// its start to the next stage's.
+constexpr ImportStage ImportStages[] = {
+    {"reading", 0},   {"simplifying", 0.3}, {"placing", 0.4},
+    {"quads", 0.45},  {"bitmaps", 0.55},    {"writing", 0.7},
+};
 
 // ------------------------------------------------------------- the pipeline
 

@@ -3,8 +3,8 @@
 // never ends, or memory taken without end. The child reads with
 // readWithAssimp (read_model.cpp) under a memory limit and hands the plain
 // SourceModel back through a pipe (model_bytes.cpp); the parent waits for
-// it no longer than the time limit. Entry points: readModel(),
-// readTimeLimit(), defaultMemoryLimit().
+// it no longer than the time limit (read_limits.cpp). Entry point:
+// readModel().
 //
 // Telling what happened to the child, in the order the parent asks:
 // - the time limit passed: the parent kills it (SIGKILL) and says so;
@@ -51,27 +51,9 @@
 
 namespace fs = std::filesystem;
 
-// Reading time, measured with tools/bench_import (docs/performance.md) on
-// this project's 2-core machine: models of assimp-testmodels read in 0.2 s
-// at most (AC14-FZK-Haus.ifc, 3.9 MB, about 0.05 s a megabyte; 0.4 s with
-// the machine loaded); grids of 4 004 450 faces that
-// tools/make_grid_model.py writes read in 8 s as OBJ (261 MB; 18 s loaded)
-// and in 9 s as binary PLY (73 MB; 5 to 13 s loaded), 0.03 to 0.12 s a
-// megabyte. The limit is ten times each of these times or more (the PLY's
-// is 133 s against 13 s at most), and the floor leaves a small file that
-// holds millions of faces (a compressed glTF) room: a slower or busier
-// machine still reads what is sound. Some malformed files would keep the
-// library reading for hours (a PLY that claims a trillion faces,
-// invalid/OutOfMemory.off hundreds of billions of vertices).
-const double ReadSecondsFloor = 60;
-const double ReadSecondsPerMB = 1;
-
 namespace {
 
 constexpr int PastMemoryLimitStatus = 3;
-constexpr double BytesPerGB = 1 << 30;
-// What the options take at most: a week, and 64 TB.
-constexpr double MaxTimeLimitSeconds = 7 * 24 * 3600, MaxMemoryLimitGB = 65536;
 
 // What the library says itself (its assertions' last words) is not the
 // importer's one line: the reading process's output goes nowhere. A build
@@ -103,14 +85,6 @@ constexpr SignalName SignalNames[] = {
     {SIGHUP, "hung up", false},            {SIGPIPE, "broken pipe", false},
     {SIGXCPU, "out of processor time", false}, {SIGXFSZ, "file too large", false},
 };
-
-// 140, 11.7, 0.25: three figures, or whole from 100 up.
-std::string number(double value)
-{
-    char text[32];
-    std::snprintf(text, sizeof text, value >= 100 ? "%.0f" : "%.3g", value);
-    return text;
-}
 
 // ---------------------------------------------------------------- the child
 
@@ -295,44 +269,6 @@ std::string signalDeath(int signal)
 
 } // namespace
 
-double readTimeLimit(std::uintmax_t fileBytes)
-{
-    return std::ceil(ReadSecondsFloor + ReadSecondsPerMB * double(fileBytes) / (1 << 20));
-}
-
-std::uint64_t defaultMemoryLimit()
-{
-    const long pages = sysconf(_SC_PHYS_PAGES), pageBytes = sysconf(_SC_PAGESIZE);
-    if (pages <= 0 || pageBytes <= 0)
-        return std::uint64_t(4) << 30;
-    return std::uint64_t(pages) * std::uint64_t(pageBytes) / 2;
-}
-
-bool isReadLimitOption(const std::string& option)
-{
-    return option == "--time-limit" || option == "--memory-limit";
-}
-
-std::string parseReadLimit(const std::string& option, const std::string& value, ReadLimits& limits)
-{
-    char* end = nullptr;
-    const double amount = std::strtod(value.c_str(), &end);
-    const bool parsed = !value.empty() && *end == '\0' && std::isfinite(amount);
-    if (option == "--time-limit") {
-        if (!parsed || value.find_first_not_of("0123456789") != std::string::npos || amount < 1 ||
-            amount > MaxTimeLimitSeconds)
-            return "--time-limit takes a whole number of seconds from 1 to " +
-                   number(MaxTimeLimitSeconds) + ", not \"" + value + "\"";
-        limits.seconds = amount;
-    } else {
-        if (!parsed || !(amount > 0) || amount > MaxMemoryLimitGB)
-            return "--memory-limit takes gigabytes above 0, such as 16 or 0.5, not \"" + value +
-                   "\"";
-        limits.memoryBytes = std::uint64_t(amount * BytesPerGB);
-    }
-    return "";
-}
-
 SourceModel readModel(const std::string& path, const ReadLimits& limits)
 {
     std::error_code error;
@@ -395,11 +331,13 @@ SourceModel readModel(const std::string& path, const ReadLimits& limits)
     }
 
     if (!answered)
-        throw ImportError("gave up after " + number(seconds) + " s: raise it with --time-limit");
+        throw ImportError("gave up after " + limitFigure(seconds) +
+                          " s: raise it with --time-limit");
     if (WIFSIGNALED(status))
         throw ImportError(signalDeath(WTERMSIG(status)));
     if (WIFEXITED(status) && WEXITSTATUS(status) == PastMemoryLimitStatus)
-        throw ImportError("gave up at its memory limit of " + number(memoryBytes / BytesPerGB) +
+        throw ImportError("gave up at its memory limit of " +
+                          limitFigure(double(memoryBytes) / LimitBytesPerGB) +
                           " GB: raise it with --memory-limit");
     if (!WIFEXITED(status) || WEXITSTATUS(status) != 0 || bytes.empty())
         throw ImportError("the reading process ended with status " +

@@ -7,6 +7,7 @@
 #include <assimp/GltfMaterial.h>
 #include <assimp/Importer.hpp>
 #include <assimp/LogStream.hpp>
+#include <assimp/ProgressHandler.hpp>
 #include <assimp/postprocess.h>
 #include <assimp/scene.h>
 
@@ -491,6 +492,20 @@ std::string oneLine(std::string text)
     return text;
 }
 
+// The library's progress through its reading and mending steps, as the
+// import's reading stage.
+class ReadingProgress : public Assimp::ProgressHandler {
+public:
+    bool Update(float percentage) override
+    {
+        const double start = ImportStages[0].start, end = ImportStages[1].start;
+        if (percentage >= 0)
+            reportImportProgress(ImportStages[0].name,
+                                 start + (end - start) * std::min(1.0, double(percentage)));
+        return true;  // go on
+    }
+};
+
 } // namespace
 
 std::string describeDropped(const DroppedFaces& d)
@@ -526,6 +541,7 @@ SourceModel readWithAssimp(const std::string& path)
     SourceModel model;
     const ScopedLogger logger(model.dropped);
     Assimp::Importer importer;
+    importer.SetProgressHandler(new ReadingProgress);  // the importer deletes it
     // The scene as the format's reader gives it, mended, then checked and
     // triangulated; points and lines are kept in meshes of their own, to
     // be counted.
