@@ -157,9 +157,10 @@
         var bytes = new Uint8Array(buffer);
         if (!/\.zip$/i.test(entry.path)) return [{path: entry.path, bytes: bytes}];
         var folder = entry.path.slice(0, entry.path.lastIndexOf('/') + 1);
-        return readZip(bytes).then(function(files) {
+        return readZip(bytes, ImportLimitBytes).then(function(files) {
           return files.map(function(file) { return {path: folder + file.path, bytes: file.bytes}; });
         }, function(error) {
+          if (error.unpackedSize) throw new Error(tooBig(error.unpackedSize, entry.path));
           throw new Error('could not read ' + entry.path + ': ' + error.message);
         });
       }, function(error) {

@@ -1,6 +1,8 @@
-// A zip archive's files, read in the browser: readZip(bytes) resolves to
-// [{path, bytes}] for every file of the archive (folders left out), or
-// rejects with an Error whose message says in a few words what is wrong.
+// A zip archive's files, read in the browser: readZip(bytes, largest)
+// resolves to [{path, bytes}] for every file of the archive (folders left
+// out), or rejects with an Error whose message says in a few words what is
+// wrong; when the files would come to more than largest bytes unpacked,
+// before any is unpacked, with an Error whose unpackedSize is their sum.
 //
 // The archive is read from its central directory (found from the end
 // record), each file from its local header: stored (method 0) and deflated
@@ -109,12 +111,18 @@ var readZip = (function() {
         parts.indexOf('..') < 0 && parts.indexOf('') < 0;
   }
 
-  return function readZip(bytes) {
+  return function readZip(bytes, largest) {
     return Promise.resolve().then(function() {
       var files = directory(bytes).filter(function(entry) { return !entry.path.endsWith('/'); });
       files.forEach(function(entry) {
         if (!safePath(entry.path)) fail('it names a file outside it: ' + entry.path);
       });
+      var unpackedSize = files.reduce(function(sum, entry) { return sum + entry.size; }, 0);
+      if (unpackedSize > largest) {
+        var error = new Error('its files come to ' + unpackedSize + ' bytes unpacked');
+        error.unpackedSize = unpackedSize;
+        throw error;
+      }
       return Promise.all(files.map(function(entry) { return readEntry(bytes, entry); }));
     });
   };
