@@ -480,7 +480,9 @@ function importerPageState(page) {
 }
 
 // Gives the page files through its file picker (input: 'pick-files' or
-// 'pick-folder'), with the options {id: value} set on its controls first
+// 'pick-folder') or dropped on its drop zone (input: 'drop', files and
+// folders as the desktop drops them), with the options {id: value} set on
+// its controls first
 // (true/false for a box), and resolves to importerPageState once the page
 // has answered: an import ended, or the page refused the files itself.
 async function importThroughPage(page, files, {options = {}, input = 'pick-files'} = {}) {
@@ -492,7 +494,16 @@ async function importThroughPage(page, files, {options = {}, input = 'pick-files
     }
   }, options);
   const before = await page.evaluate(() => window.mirtalImport.finished + window.mirtalImport.refused);
-  await (await page.$(`#${input}`)).uploadFile(...files);
+  if (input === 'drop') {
+    const box = await (await page.$('#drop-zone')).boundingBox();
+    const at = {x: box.x + box.width / 2, y: box.y + box.height / 2};
+    const data = {items: [], files, dragOperationsMask: 1};
+    await page.mouse.dragEnter(at, data);
+    await page.mouse.dragOver(at, data);
+    await page.mouse.drop(at, data);
+  } else {
+    await (await page.$(`#${input}`)).uploadFile(...files);
+  }
   await page.waitForFunction(n => window.mirtalImport.finished + window.mirtalImport.refused > n,
                              {timeout: 120000, polling: 100}, before);
   return importerPageState(page);

@@ -1,7 +1,8 @@
 // The importer's page (build-web/runtime/importer.html) opened from
 // file:// in headless Chromium: models of Debian's assimp-testmodels given
-// as files, as a folder and as a zip, each imported scene's F3 view as the
-// native program shows the native importer's folder; the walk-through
+// as files, as a folder picked or dropped and as a zip, each imported
+// scene's F3 view as the native program shows the native importer's
+// folder; the walk-through
 // saved by "Save walk-through" byte for byte the file that mirtal-import
 // --web writes for the same files and options, opening from the disk; and
 // bad input answered with the command line's own lines, the page going on.
@@ -60,23 +61,27 @@ function nativeLines(files, modelName, options = []) {
 
 const pageLines = state => state.report.map(([text]) => text).filter(line => line.startsWith('mirtal-import: '));
 
-test('models given as files, a folder and a zip show as the native program shows their native import',
+test('models given as files, folders and a zip show as the native program shows their native import',
      {timeout: 300000}, async () => {
-  const duckFolder = path.join(scratch, 'duck');
-  fs.mkdirSync(duckFolder);
-  for (const name of DUCK) fs.copyFileSync(model(name), path.join(duckFolder, path.basename(name)));
+  const folderOf = (name, files) => {
+    const folder = path.join(scratch, name);
+    fs.mkdirSync(folder);
+    for (const file of files) fs.copyFileSync(model(file), path.join(folder, path.basename(file)));
+    return folder;
+  };
   const spiderZip = zipOf(SPIDER_OBJ.map(model), path.join(scratch, 'spider.zip'));
   const cases = [
     {name: 'BoxTextured.glb', native: 'glTF2/BoxTextured-glTF-Binary/BoxTextured.glb',
      given: [model('glTF2/BoxTextured-glTF-Binary/BoxTextured.glb')]},
     {name: 'spider.obj in a zip', native: 'OBJ/spider.obj', given: [spiderZip]},
-    {name: 'duck.dae in a folder', native: 'Collada/duck.dae', given: [duckFolder], input: 'pick-folder',
-     // The folder's name is part of the files' names, as the command line
-     // run beside the folder names the model.
-     first: 'mirtal-import: duck/duck.dae (COLLADA)'},
+    // A folder's name is part of its files' names, as the command line run
+    // beside the folder names the model.
+    {name: 'duck.dae in a folder dropped', native: 'Collada/duck.dae', given: [folderOf('duck', DUCK)],
+     input: 'drop', first: 'mirtal-import: duck/duck.dae (COLLADA)'},
     {name: 'box.fbx', native: 'FBX/box.fbx', given: [model('FBX/box.fbx')]},
-    {name: 'cube_with_diffuse_texture.3DS', native: '3DS/cube_with_diffuse_texture.3DS',
-     given: [model('3DS/cube_with_diffuse_texture.3DS'), model('3DS/test.png')]},
+    {name: 'cube_with_diffuse_texture.3DS in a folder', native: '3DS/cube_with_diffuse_texture.3DS',
+     given: [folderOf('cube', ['3DS/cube_with_diffuse_texture.3DS', '3DS/test.png'])], input: 'pick-folder',
+     first: 'mirtal-import: cube/cube_with_diffuse_texture.3DS (3DS)'},
   ];
   // The native pictures are taken meanwhile, one model after another.
   const natives = (async () => {
