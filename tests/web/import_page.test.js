@@ -177,19 +177,19 @@ test('bad input gets the command line\'s lines or a line of the page\'s, and the
   assert.ok(pageLines(warned).some(line => line.includes('duckCM.tga')), 'the picture is named');
   assert.strictEqual(warned.lastStatus, 0);
   assert.notStrictEqual(warned.frame, first.frame, 'a good import replaces the walk-through');
-  // Refused by the page before any import: too big (1100 MB, sparse, or a
-  // zip's 1200 MB unpacked), a cut zip.
+  // Refused by the page before any import: too big (200 MB, sparse, or a
+  // zip's 300 MB unpacked, beside the page's 140 MB), a cut zip.
   const huge = path.join(bad, 'huge.obj');
   fs.writeFileSync(huge, '');
-  fs.truncateSync(huge, 1100 * 1024 * 1024);
+  fs.truncateSync(huge, 200e6);
   const zip = fs.readFileSync(zipOf(SPIDER_OBJ.map(model), path.join(scratch, 'whole.zip')));
-  // A zip whose one file says it is 1200 MB unpacked (its directory's
+  // A zip whose one file says it is 300 MB unpacked (its directory's
   // entry's size, at 24), refused before it is unpacked.
   const bomb = fs.readFileSync(zipOf([model('3DS/test.png')], path.join(scratch, 'one.zip')));
-  bomb.writeUInt32LE(1200 * 1024 * 1024, bomb.readUInt32LE(bomb.length - 22 + 16) + 24);
+  bomb.writeUInt32LE(300e6, bomb.readUInt32LE(bomb.length - 22 + 16) + 24);
   const pageCases = [
-    [[huge], 'huge.obj: its files come to 1100 MB, more than the 1024 MB'],
-    [[place('bomb.zip', bomb)], 'bomb.zip: its files come to 1200 MB, more than the 1024 MB'],
+    [[huge], 'huge.obj: its files come to 200 MB, more than the 140 MB'],
+    [[place('bomb.zip', bomb)], 'bomb.zip: its files come to 300 MB, more than the 140 MB'],
     [[place('cut.zip', zip.subarray(0, zip.length - 30))], 'could not read cut.zip: it is not a zip file'],
   ];
   for (const [given, line] of pageCases) {
