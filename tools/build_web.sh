@@ -160,3 +160,8 @@ emcmake cmake -S web/importer -B "$out/importer-build" -DCMAKE_BUILD_TYPE=Releas
         > /dev/null
 cmake --build "$out/importer-build" -j"$jobs"
 ls -l "$out/importer"
+
+echo "== the importer's page, one file =="
+python3 web/import_page/assemble.py --importer "$out/importer" --run-import web/importer/run_import.js \
+        --runtime "$out/runtime" --out "$out/runtime/importer.html"
+ls -l "$out/runtime/importer.html"

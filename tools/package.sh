@@ -6,7 +6,8 @@
 #   mirtal-<version>-web.zip                   the walk-through for a web server: one
 #                                              folder, mirtal-<version>-web/, with
 #                                              index.html, mirtal.js, mirtal.wasm and
-#                                              scene.pack (tools/build_web.sh's runtime)
+#                                              scene.pack (tools/build_web.sh's runtime),
+#                                              and importer.html, the importer's page
 #   mirtal-<version>.html                      the default scene's walk-through as one
 #                                              HTML file, to open from the disk
 #   SHA256SUMS                                 sha256sum -c checks the five
@@ -55,7 +56,8 @@ web=mirtal-${version}-web
 rm -rf "$out/web"
 mkdir -p "$out/web"
 (umask 022 && "$out/tools/import/mirtal-web-pack" --runtime build-web/runtime data \
-    --html "dist/mirtal-${version}.html" --folder "$out/web/$web" > /dev/null)
+    --html "dist/mirtal-${version}.html" --folder "$out/web/$web" > /dev/null &&
+    install -m 0644 build-web/runtime/importer.html "$out/web/$web/")
 python3 tools/write_zip.py "$out/web/$web" "dist/$web.zip"
 ls -l "dist/$web.zip" "dist/mirtal-${version}.html"
 

@@ -42,7 +42,8 @@ The model importer and the launcher's arguments:
 - the unpacked mirtal-import --windows-zip puts the package's mirtal.exe in
   the zip;
 - dpkg-deb -c: the web runtime (index.html, mirtal.js, mirtal.wasm, mode
-  0644) alone under /usr/share/mirtal/web, for mirtal-import --web; the
+  0644) and the importer's page importer.html, which carries the same
+  runtime, alone under /usr/share/mirtal/web, for mirtal-import --web; the
   unpacked mirtal-import --web writes one HTML file: the package's page with
   its placeholder filled by a pack (gzip, base64) of the package's
   mirtal.js and mirtal.wasm and the imported scene's 23 files.
@@ -59,6 +60,7 @@ Run under tests/with_xvfb.sh."""
 import argparse
 import base64
 import gzip
+import json
 import zlib
 import os
 import re
@@ -87,7 +89,8 @@ RECORDER = "usr/games/mirtal-record"
 WINDOWS = "usr/share/mirtal/windows"
 WINDOWS_EXE = f"{WINDOWS}/mirtal.exe"
 WEB = "usr/share/mirtal/web"
-WEB_FILES = [f"{WEB}/{name}" for name in ("index.html", "mirtal.js", "mirtal.wasm")]
+WEB_FILES = [f"{WEB}/{name}" for name in ("importer.html", "index.html", "mirtal.js", "mirtal.wasm")]
+IMPORTER_FILES = re.compile(rb'<script id="importer-files" type="application/json">(.*?)</script>')
 WEB_PLACEHOLDER = b'<script id="mirtal-pack" type="application/octet-stream"></script>'
 IMPORT_FILES = [IMPORTER, "usr/share/man/man1/mirtal-import.1.gz", WINDOWS_EXE] + WEB_FILES
 # Model types the desktop entry offers Mirtal for, as shared-mime-info names them.
@@ -507,6 +510,13 @@ def check_web_page(checks, root, models, scratch):
                  and entries["mirtal.js"] == runtime["mirtal.js"] and len(scene) == 23,
                  f"its pack holds the package's program and the imported scene's 23 files "
                  f"({sorted(entries)[:4]}...)")
+    # The importer's page saves the walk-throughs that mirtal-import --web
+    # writes: it carries the same runtime.
+    found = IMPORTER_FILES.search(runtime["importer.html"])
+    carried = json.loads(found.group(1)) if found else {}
+    checks.check(all(gzip.decompress(base64.b64decode(carried.get(name, ""))) == runtime[name]
+                     for name in ("index.html", "mirtal.js", "mirtal.wasm")),
+                 "importer.html carries the package's web runtime")
 
 
 def check_import(checks, deb, data_deb, models):

@@ -442,3 +442,134 @@ function filesIn(folder, names) {
 }
 
 Object.assign(module.exports, {WEB_IMPORTER, webImporter, filesIn});
+
+// --- the importer's page (build-web/runtime/importer.html) -----------------
+
+const IMPORTER_PAGE = path.join(RUNTIME, 'importer.html');
+
+// Opens the importer's page (or another such file) from file:// in a new
+// page, its downloads going into downloadFolder, and waits until the
+// importer is ready.
+async function openImporterPage(browser, downloadFolder, file = IMPORTER_PAGE) {
+  const page = await browser.newPage();
+  await page.setViewport({width: 1000, height: 1400, deviceScaleFactor: 1});
+  page.consoleLines = [];
+  page.on('console', message => page.consoleLines.push(message.text()));
+  if (downloadFolder) {
+    const session = await page.createCDPSession();
+    await session.send('Browser.setDownloadBehavior', {behavior: 'allow', downloadPath: downloadFolder});
+  }
+  await page.goto(fileUrl(file), {waitUntil: 'load'});
+  await page.waitForFunction(() => window.mirtalImport && window.mirtalImport.ready,
+                             {timeout: 60000, polling: 50});
+  return page;
+}
+
+// What the importer's page shows: its status line, its report's lines
+// (each [text, isError]) and the walk-through frame's address.
+function importerPageState(page) {
+  return page.evaluate(() => ({
+    status: document.getElementById('status').textContent,
+    report: [...document.querySelectorAll('#report span')]
+      .map(line => [line.textContent.replace(/\n$/, ''), line.className === 'error']),
+    frame: document.getElementById('walk-through').getAttribute('src'),
+    finished: window.mirtalImport.finished,
+    refused: window.mirtalImport.refused,
+    lastStatus: window.mirtalImport.lastStatus,
+  }));
+}
+
+// Gives the page files through its file picker (input: 'pick-files' or
+// 'pick-folder') or dropped on its drop zone (input: 'drop', files and
+// folders as the desktop drops them), with the options {id: value} set on
+// its controls first
+// (true/false for a box), and resolves to importerPageState once the page
+// has answered: an import ended, or the page refused the files itself.
+async function importThroughPage(page, files, {options = {}, input = 'pick-files'} = {}) {
+  await page.evaluate(settings => {
+    for (const control of document.querySelectorAll('#options input, #options select')) {
+      const value = settings[control.id];
+      if (control.type === 'checkbox') control.checked = value === true;
+      else control.value = value === undefined ? '' : String(value);
+    }
+  }, options);
+  const before = await page.evaluate(() => window.mirtalImport.finished + window.mirtalImport.refused);
+  if (input === 'drop') {
+    const box = await (await page.$('#drop-zone')).boundingBox();
+    const at = {x: box.x + box.width / 2, y: box.y + box.height / 2};
+    const data = {items: [], files, dragOperationsMask: 1};
+    await page.mouse.dragEnter(at, data);
+    await page.mouse.dragOver(at, data);
+    await page.mouse.drop(at, data);
+  } else {
+    await (await page.$(`#${input}`)).uploadFile(...files);
+  }
+  await page.waitForFunction(n => window.mirtalImport.finished + window.mirtalImport.refused > n,
+                             {timeout: 120000, polling: 100}, before);
+  return importerPageState(page);
+}
+
+// The walk-through in the importer's page's frame, once it has drawn a
+// frame: a puppeteer Frame on which frames(), waitFrames() and the
+// walk-through's window.mirtal work as on a page.
+async function walkThroughFrame(page) {
+  const element = await page.waitForSelector('#walk-through:not([hidden])', {timeout: 60000});
+  const frame = await element.contentFrame();
+  await frame.waitForFunction(() => window.mirtal && (window.mirtal.frames > 0 ||
+                                                       window.mirtal.ended !== null),
+                              {timeout: 60000, polling: 50});
+  return frame;
+}
+
+// The canvas of the walk-through in frame, as shown on page, as a Picture.
+async function frameCanvasPicture(page, frame) {
+  const box = await (await frame.$('#canvas')).boundingBox();
+  const png = await page.screenshot({clip: box, captureBeyondViewport: false});
+  return decodePng(Buffer.from(png));
+}
+
+// Presses "Save walk-through" and resolves to the path of the file that
+// the browser downloaded into folder (empty before).
+async function saveFromImporterPage(page, folder) {
+  await page.click('#save');
+  for (let waited = 0; waited < 60000; waited += 100) {
+    const done = fs.readdirSync(folder).filter(name => !name.endsWith('.crdownload'));
+    if (done.length && !fs.readdirSync(folder).some(name => name.endsWith('.crdownload')))
+      return path.join(folder, done[0]);
+    await new Promise(resolve => setTimeout(resolve, 100));
+  }
+  throw new Error('the walk-through was not downloaded');
+}
+
+// The importer's page in folder, assembled as importer.html is but with the
+// importer's test build (mirtal-import-planted, whose reading runs the
+// fault MIRTAL_PLANTED_FAULT names), the fault planted in each import of a
+// model whose name begins with "fault-"; returns its path.
+function plantedImporterPage(folder, fault) {
+  const built = process.env.MIRTAL_WEB_IMPORTER_TESTS ||
+      path.join(ROOT, 'build-web', 'importer-build', 'importer-tests');
+  const plant = `
+var plantedModel = null;
+self.addEventListener('message', function(event) { plantedModel = event.data.model; });
+var createMirtalImport = function(settings) {
+  return createMirtalImportPlanted(Object.assign({}, settings, {preRun: [function(module) {
+    if (/^fault-/.test(plantedModel)) module.ENV.MIRTAL_PLANTED_FAULT = ${JSON.stringify(fault)};
+  }]}));
+};
+`;
+  const importer = path.join(folder, 'importer');
+  fs.mkdirSync(importer);
+  fs.writeFileSync(path.join(importer, 'mirtal-import.js'),
+                   fs.readFileSync(path.join(built, 'mirtal-import-planted.js'), 'utf8') + plant);
+  fs.copyFileSync(path.join(built, 'mirtal-import-planted.wasm'), path.join(importer, 'mirtal-import.wasm'));
+  const page = path.join(folder, 'importer-planted.html');
+  run('python3', [path.join(ROOT, 'web', 'import_page', 'assemble.py'), '--importer', importer,
+                  '--run-import', path.join(ROOT, 'web', 'importer', 'run_import.js'),
+                  '--runtime', RUNTIME, '--out', page]);
+  return page;
+}
+
+Object.assign(module.exports, {
+  IMPORTER_PAGE, openImporterPage, plantedImporterPage, importerPageState, importThroughPage, walkThroughFrame,
+  frameCanvasPicture, saveFromImporterPage,
+});
