@@ -73,8 +73,8 @@ PixelRGB colourOf(const aiColor4D& c, bool linear)
 // BLEND mode (MASK cuts a picture out, and that is drawn opaque), and its
 // transmission (KHR_materials_transmission) lets light through as well;
 // the other formats' opacity comes as assimp reads it: OBJ's d or 1 - Tr,
-// whichever the MTL gives last; COLLADA's transparency by the
-// specification's reading; FBX's Opacity; 3DS's 1 - transparency.
+// whichever the MTL gives last; COLLADA's transparency as the COLLADA
+// standard reads it; FBX's Opacity; 3DS's 1 - transparency.
 double opacityOf(const aiMaterial* m, bool gltf, bool& given)
 {
     float opacity = 1;
@@ -128,7 +128,7 @@ public:
                 }
             model_.materials.push_back(material);
         }
-        // COLLADA's transparency is written two ways: as the specification
+        // COLLADA's transparency is written two ways: as the COLLADA standard
         // reads it (1 opaque) and turned round (0 opaque: 3ds Max's and
         // SketchUp's exporters, Blender's old one). A file where some
         // material comes out wholly transparent, as nobody models one, is

@@ -1,5 +1,5 @@
-// Light sources and materials: GL 1.1 section 2.13.2 (lighting parameter
-// specification). The lighting equation itself (2.13.1) is evaluated per
+// Light sources and materials: GL 1.1 section 2.13.2 (how the lighting
+// parameters are set). The lighting equation itself (2.13.1) is evaluated per
 // vertex in the fixed-function shader (fixed_function_shader.cpp).
 // A light's position is transformed by the model-view matrix in force when
 // it is given and kept in eye coordinates. Lighting is one-sided (the
